@@ -1,0 +1,80 @@
+#include "runtime/collection.h"
+
+#include "runtime/error.h"
+#include "runtime/text.h"
+
+namespace rt {
+
+void Collection::Add(Variant item, std::optional<std::string> key) {
+    std::string folded;
+    if (key) {
+        folded = foldCase(*key);
+        if (byKey_.count(folded)) throw errDuplicateKey();
+        byKey_.emplace(folded, items_.size());
+    }
+    items_.push_back(std::move(item));
+    keys_.push_back(std::move(folded));
+}
+
+size_t Collection::positionOf(const Variant& indexOrKey) const {
+    if (indexOrKey.isString()) {
+        auto it = byKey_.find(foldCase(toText(indexOrKey)));
+        if (it == byKey_.end()) throw errInvalidCall();
+        return it->second;
+    }
+    if (indexOrKey.isObject() || indexOrKey.isMissing()) throw errTypeMismatch();
+    int32_t index = toInt32(indexOrKey);
+    if (index < 1 || index > Count()) throw errSubscript();
+    return static_cast<size_t>(index - 1);
+}
+
+const Variant& Collection::Item(const Variant& indexOrKey) const {
+    return items_[positionOf(indexOrKey)];
+}
+
+void Collection::Remove(const Variant& indexOrKey) {
+    size_t pos = positionOf(indexOrKey);
+    items_.erase(items_.begin() + static_cast<std::ptrdiff_t>(pos));
+    keys_.erase(keys_.begin() + static_cast<std::ptrdiff_t>(pos));
+    byKey_.clear();
+    for (size_t i = 0; i < keys_.size(); ++i)
+        if (!keys_[i].empty()) byKey_.emplace(keys_[i], i);
+}
+
+std::vector<std::string> Collection::texts() const {
+    std::vector<std::string> out;
+    out.reserve(items_.size());
+    for (const auto& v : items_) out.push_back(v.isString() ? toText(v) : describe(v));
+    return out;
+}
+
+const ClassInfo& Collection::classInfo() const {
+    static const ClassInfo info{
+        "Collection",
+        {
+            {"Add", 1, CallKind::Method,
+             [](Object& o, Args& a) -> Variant {
+                 auto key = isOmitted(a, 1) ? std::nullopt : std::optional(toText(a[1]));
+                 self<Collection>(o).Add(requiredArg(a, 0), key);
+                 return {};
+             },
+             {{"Item"}, {"Key", VarType::Variant, true}}},
+            {"Count", 2, CallKind::Method,
+             [](Object& o, Args&) -> Variant { return self<Collection>(o).Count(); },
+             {},
+             VarType::Long},
+            {"Item", 0, CallKind::Method,
+             [](Object& o, Args& a) -> Variant { return self<Collection>(o).Item(requiredArg(a, 0)); },
+             {{"Index"}},
+             VarType::Variant},
+            {"Remove", 3, CallKind::Method,
+             [](Object& o, Args& a) -> Variant {
+                 self<Collection>(o).Remove(requiredArg(a, 0));
+                 return {};
+             },
+             {{"Index"}}},
+        }};
+    return info;
+}
+
+}  // namespace rt

@@ -1,0 +1,86 @@
+#include "runtime/dispatch.h"
+
+#include "runtime/error.h"
+#include "runtime/text.h"
+
+namespace rt {
+
+const ClassInfo& Object::classInfo() const {
+    static const ClassInfo none{"Object", {}};
+    return none;
+}
+
+namespace {
+
+bool answers(const Member& m, CallKind kind) {
+    if (m.kind == kind) return true;
+    return kind == CallKind::Method && m.kind == CallKind::PropertyGet;
+}
+
+template <class Match>
+const Member* findMember(const ClassInfo& info, CallKind kind, Match match) {
+    for (const auto& m : info.members)
+        if (match(m) && answers(m, kind)) return &m;
+    if (kind == CallKind::PropertyLet)
+        for (const auto& m : info.members)
+            if (match(m) && m.kind == CallKind::PropertySet) return &m;
+    return nullptr;
+}
+
+Variant call(Object& obj, const Member* m, std::string_view name, Args& args) {
+    if (!m || !m->invoke) throw errNoSuchMember(std::string(name));
+    if (args.size() > m->params.size() && !m->params.empty()) throw errWrongArgumentCount();
+    for (size_t i = 0; i < m->params.size(); ++i)
+        if (!m->params[i].optional && isOmitted(args, i)) throw errArgumentNotOptional();
+    // Missing trailing arguments are filled in so the invoker can write back.
+    if (args.size() < m->params.size()) args.resize(m->params.size(), Variant(Missing{}));
+    return m->invoke(obj, args);
+}
+
+}  // namespace
+
+const Member* ClassInfo::find(std::string_view memberName, CallKind kind) const {
+    return findMember(*this, kind, [&](const Member& m) { return textEquals(m.name, memberName); });
+}
+
+const Member* ClassInfo::find(int32_t dispid, CallKind kind) const {
+    return findMember(*this, kind, [&](const Member& m) { return m.dispid == dispid; });
+}
+
+int32_t ClassInfo::dispidOf(std::string_view memberName) const {
+    for (const auto& m : members)
+        if (textEquals(m.name, memberName)) return m.dispid;
+    throw errNoSuchMember(std::string(memberName));
+}
+
+Variant callByName(Object& obj, std::string_view name, CallKind kind, Args& args) {
+    return call(obj, obj.classInfo().find(name, kind), name, args);
+}
+Variant callByName(Object& obj, std::string_view name, CallKind kind, Args&& args) {
+    return callByName(obj, name, kind, args);
+}
+Variant callByName(const ObjectRef& obj, std::string_view name, CallKind kind, Args& args) {
+    if (!obj) throw errObjectNotSet();
+    return callByName(*obj, name, kind, args);
+}
+Variant callByName(const ObjectRef& obj, std::string_view name, CallKind kind, Args&& args) {
+    return callByName(obj, name, kind, args);
+}
+
+Variant invokeDispid(Object& obj, int32_t dispid, CallKind kind, Args& args) {
+    return call(obj, obj.classInfo().find(dispid, kind), "#" + std::to_string(dispid), args);
+}
+
+const Variant& argAt(const Args& args, size_t i) {
+    static const Variant missing{Missing{}};
+    return i < args.size() ? args[i] : missing;
+}
+
+const Variant& requiredArg(const Args& args, size_t i) {
+    if (isOmitted(args, i)) throw errArgumentNotOptional();
+    return args[i];
+}
+
+bool isOmitted(const Args& args, size_t i) { return i >= args.size() || args[i].isMissing(); }
+
+}  // namespace rt

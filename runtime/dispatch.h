@@ -1,0 +1,79 @@
+#pragma once
+// Calls by name (late binding). Every class that offers members to callers
+// describes them once in a table: name, dispatch identifier, kind and the
+// function that performs the call. Calls by name and by identifier, and the
+// description of the class in its type library, all come from that table.
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "runtime/object.h"
+#include "runtime/variant.h"
+
+namespace rt {
+
+enum class CallKind : uint8_t {
+    Method = 1,
+    PropertyGet = 2,
+    PropertyLet = 4,
+    PropertySet = 8,
+};
+
+// One declared parameter, for type descriptions and argument checks.
+struct Param {
+    std::string_view name;
+    VarType type = VarType::Variant;
+    bool optional = false;
+    bool byRef = true;
+};
+
+// Performs one call: args are in declared order and may be written back.
+using Invoker = Variant (*)(Object& self, Args& args);
+
+struct Member {
+    std::string_view name;
+    int32_t dispid = 0;
+    CallKind kind = CallKind::Method;
+    Invoker invoke = nullptr;
+    std::vector<Param> params = {};
+    VarType result = VarType::Empty;  // Empty: no result (a Sub, a let or a set)
+    bool published = true;            // false: a slot the type description leaves out
+};
+
+struct ClassInfo {
+    std::string_view name;
+    std::vector<Member> members;  // in slot order
+
+    // The member that answers a call of this kind, found without regard to
+    // case; nullptr when there is none. A method call is also answered by a
+    // property get, and a let by a set when no let exists.
+    const Member* find(std::string_view memberName, CallKind kind) const;
+    const Member* find(int32_t dispid, CallKind kind) const;
+    // The dispatch identifier of a name, as a client asks for it before a call.
+    int32_t dispidOf(std::string_view memberName) const;
+};
+
+// Calls a member of obj by name. Unknown names and kinds fail with 438. The
+// arguments are passed by reference: a member may write them back.
+Variant callByName(Object& obj, std::string_view name, CallKind kind, Args& args);
+Variant callByName(Object& obj, std::string_view name, CallKind kind, Args&& args = {});
+Variant callByName(const ObjectRef& obj, std::string_view name, CallKind kind, Args& args);
+Variant callByName(const ObjectRef& obj, std::string_view name, CallKind kind, Args&& args = {});
+Variant invokeDispid(Object& obj, int32_t dispid, CallKind kind, Args& args);
+
+// Argument access inside invokers: a position beyond the given arguments reads
+// as Missing, and a required argument that is missing fails with 449.
+const Variant& argAt(const Args& args, size_t i);
+const Variant& requiredArg(const Args& args, size_t i);
+bool isOmitted(const Args& args, size_t i);
+
+// The object that an invoker was called on, as its own class.
+template <class T>
+T& self(Object& obj) {
+    return static_cast<T&>(obj);
+}
+
+}  // namespace rt

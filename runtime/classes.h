@@ -23,8 +23,15 @@ bool isClassRegistered(std::string_view progId);
 std::vector<std::string> registeredClasses();
 
 // A new instance of the class; 429 when no factory is known for the
-// identifier or the factory gives nothing.
+// identifier or the factory gives nothing. Identifiers that no factory in the
+// process knows go to the activator, when one is set.
 ObjectRef createObject(std::string_view progId);
+
+// Creates objects of classes that live outside the process's class table (a
+// registry of component servers, or the platform's). It returns nothing for
+// an identifier it does not know either.
+using Activator = std::function<ObjectRef(std::string_view progId)>;
+Activator setActivator(Activator activator);
 
 // Registers a factory for as long as the guard lives, then restores whatever
 // was registered before (tests and short-lived hosts use it).

@@ -36,9 +36,16 @@ void Collection::Remove(const Variant& indexOrKey) {
     size_t pos = positionOf(indexOrKey);
     items_.erase(items_.begin() + static_cast<std::ptrdiff_t>(pos));
     keys_.erase(keys_.begin() + static_cast<std::ptrdiff_t>(pos));
-    byKey_.clear();
-    for (size_t i = 0; i < keys_.size(); ++i)
-        if (!keys_[i].empty()) byKey_.emplace(keys_[i], i);
+    // The index itself knows which items have a key ("" is a key too, so
+    // keys_ cannot tell); the items after the removed one move up by one.
+    for (auto it = byKey_.begin(); it != byKey_.end();) {
+        if (it->second == pos) {
+            it = byKey_.erase(it);
+            continue;
+        }
+        if (it->second > pos) --it->second;
+        ++it;
+    }
 }
 
 std::vector<std::string> Collection::texts() const {

@@ -53,8 +53,12 @@ int32_t ClassInfo::dispidOf(std::string_view memberName) const {
     throw errNoSuchMember(std::string(memberName));
 }
 
+Variant Object::callMember(std::string_view name, CallKind kind, Args& args) {
+    return call(*this, classInfo().find(name, kind), name, args);
+}
+
 Variant callByName(Object& obj, std::string_view name, CallKind kind, Args& args) {
-    return call(obj, obj.classInfo().find(name, kind), name, args);
+    return obj.callMember(name, kind, args);
 }
 Variant callByName(Object& obj, std::string_view name, CallKind kind, Args&& args) {
     return callByName(obj, name, kind, args);
@@ -68,7 +72,9 @@ Variant callByName(const ObjectRef& obj, std::string_view name, CallKind kind, A
 }
 
 Variant invokeDispid(Object& obj, int32_t dispid, CallKind kind, Args& args) {
-    return call(obj, obj.classInfo().find(dispid, kind), "#" + std::to_string(dispid), args);
+    std::string name = "#";
+    name += std::to_string(dispid);
+    return call(obj, obj.classInfo().find(dispid, kind), name, args);
 }
 
 const Variant& argAt(const Args& args, size_t i) {

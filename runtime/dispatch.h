@@ -28,6 +28,8 @@ struct Param {
     VarType type = VarType::Variant;
     bool optional = false;
     bool byRef = true;
+    std::string_view typeName = {};      // for enumerations and object kinds: "TVSNodeStyle", "Collection"
+    std::string_view defaultValue = {};  // the declared default of an optional argument, if any
 };
 
 // Performs one call: args are in declared order and may be written back.
@@ -40,7 +42,8 @@ struct Member {
     Invoker invoke = nullptr;
     std::vector<Param> params = {};
     VarType result = VarType::Empty;  // Empty: no result (a Sub, a let or a set)
-    bool published = true;            // false: a slot the type description leaves out
+    std::string_view resultTypeName = {};
+    bool published = true;  // false: a slot the type description leaves out
 };
 
 struct ClassInfo {

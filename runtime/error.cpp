@@ -20,7 +20,7 @@ Error errResourceNotFound(const std::string& what) {
 }
 Error errObjectRequired() { return {errnum::ObjectRequired, "Object required"}; }
 Error errCannotCreate(const std::string& progId) {
-    return {errnum::CannotCreate, "ActiveX component can't create object: " + progId};
+    return {errnum::CannotCreate, "Cannot create object: " + progId};
 }
 Error errNoSuchMember(const std::string& name) {
     return {errnum::NoSuchMember, "Object doesn't support this property or method: " + name};

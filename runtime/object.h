@@ -8,11 +8,16 @@
 #include <atomic>
 #include <cstdint>
 #include <type_traits>
+#include <string_view>
 #include <utility>
+#include <vector>
 
 namespace rt {
 
 struct ClassInfo;
+class Variant;
+enum class CallKind : uint8_t;
+using Args = std::vector<Variant>;
 
 class Object {
 public:
@@ -28,12 +33,26 @@ public:
 
     // The members this object offers to calls by name; none by default.
     virtual const ClassInfo& classInfo() const;
+    // Performs a call by name. Objects that stand for an object of another
+    // object system (a platform automation object) answer it themselves; all
+    // others are served from classInfo().
+    virtual Variant callMember(std::string_view name, CallKind kind, Args& args);
+
+    // Counts this object among a component server's live objects until it
+    // goes (the server may be unloaded only when none is left).
+    void countIn(std::atomic<int32_t>* liveObjects) noexcept {
+        if (liveObjects) liveObjects->fetch_add(1);
+        liveObjects_ = liveObjects;
+    }
 
 protected:
-    virtual ~Object() = default;
+    virtual ~Object() {
+        if (liveObjects_) liveObjects_->fetch_sub(1);
+    }
 
 private:
     mutable std::atomic<int32_t> refs_{0};
+    std::atomic<int32_t>* liveObjects_ = nullptr;
 };
 
 template <class T>

@@ -1,4 +1,5 @@
 // A small PNG encoder: 8-bit RGBA, no filtering, zlib "stored" blocks.
+#include <algorithm>
 #include <array>
 #include <fstream>
 
@@ -89,6 +90,9 @@ void savePng(const Picture& picture, const std::string& path) {
     const auto bytes = encodePng(picture);
     std::ofstream f(path, std::ios::binary);
     if (f) f.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    // A small file sits in the stream's buffer until the close, so a full
+    // disk only shows there.
+    if (f) f.close();
     if (!f) throw Error(errnum::FileAccess, "Path/File access error: " + path);
 }
 

@@ -17,6 +17,10 @@ size_t decode(std::string_view text, size_t i, char32_t& cp) {
         if ((byte(i + k) & 0xC0) != 0x80) return 0;
         cp = (cp << 6) | (byte(i + k) & 0x3F);
     }
+    // Overlong forms, surrogates and values past U+10FFFF are not UTF-8; read
+    // as characters, "\xC1\x81" would fold to "a" and change its length.
+    static constexpr char32_t smallest[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (cp < smallest[len] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
     return len;
 }
 
@@ -44,6 +48,8 @@ char32_t fold(char32_t c) {
     // Latin-1: À..Þ except ×
     if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return c + 32;
     // Latin Extended-A: pairs capital/small, with two runs that start odd.
+    // U+0130 (capital I with dot) and U+0131 (small dotless i) are no pair.
+    if (c == 0x130 || c == 0x131) return c;
     if (c >= 0x100 && c <= 0x137) return c | 1;
     if (c >= 0x139 && c <= 0x148) return (c & 1) ? c + 1 : c;
     if (c >= 0x14A && c <= 0x177) return c | 1;

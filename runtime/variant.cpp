@@ -1,5 +1,6 @@
 #include "runtime/variant.h"
 
+#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -23,6 +24,7 @@ Overloaded(F...) -> Overloaded<F...>;
 std::string formatReal(double value, int digits) {
     if (std::isnan(value)) return "NaN";
     if (std::isinf(value)) return value < 0 ? "-Infinity" : "Infinity";
+    if (value == 0) return "0";  // negative zero included: "-0" is no number a user writes
     char buf[64];
     std::snprintf(buf, sizeof buf, "%.*G", digits, value);
     std::string s = buf;
@@ -48,10 +50,16 @@ double parseNumber(const std::string& text) {
     if (textEquals(t, "False")) return 0;
     double value = 0;
     const char* first = t.data();
+    const char* last = t.data() + t.size();
+    // One sign at most, then a digit or a point: from_chars alone reads the
+    // words "inf" and "nan", and it knows no plus sign.
+    const char* body = *first == '+' || *first == '-' ? first + 1 : first;
+    if (body == last || !(std::isdigit(static_cast<unsigned char>(*body)) || *body == '.'))
+        throw errTypeMismatch();
     if (*first == '+') ++first;
-    auto [ptr, ec] = std::from_chars(first, t.data() + t.size(), value);
+    auto [ptr, ec] = std::from_chars(first, last, value);
     if (ec == std::errc::result_out_of_range) throw errOverflow();
-    if (ec != std::errc() || ptr != t.data() + t.size()) throw errTypeMismatch();
+    if (ec != std::errc() || ptr != last) throw errTypeMismatch();
     return value;
 }
 
@@ -192,7 +200,11 @@ std::string describe(const Variant& v) {
         case VarType::ByteArray:
             return "Bytes(" + std::to_string(toBytes(v).size()) + ")";
         case VarType::String:
-            return "\"" + toText(v) + "\"";
+        {
+            std::string quoted = "\"";
+            quoted += toText(v);
+            return quoted + "\"";
+        }
         default:
             return toText(v);
     }

@@ -1,0 +1,169 @@
+#include "runtime/server.h"
+
+#include <dlfcn.h>
+
+#include <map>
+#include <mutex>
+
+#include "runtime/err_object.h"
+#include "runtime/error.h"
+#include "runtime/registry.h"
+#include "runtime/text.h"
+
+namespace rt {
+
+class ModuleClassFactory : public ClassFactory {
+public:
+    ModuleClassFactory(ServerModule& module, const ServerClass& cls) : module_(module), class_(cls) {
+        countIn(&module.live_);  // a factory keeps the server loaded too
+    }
+    ObjectRef CreateInstance() override {
+        ObjectRef obj = class_.create();
+        if (!obj) throw errCannotCreate(class_.progId);
+        obj->countIn(&module_.live_);
+        return obj;
+    }
+    void LockServer(bool lock) override {
+        if (lock)
+            module_.locks_.fetch_add(1);
+        else if (module_.locks_.load() > 0)
+            module_.locks_.fetch_sub(1);
+    }
+
+private:
+    ServerModule& module_;
+    const ServerClass& class_;
+};
+
+namespace {
+
+int32_t fail(const Error& e, int32_t code) {
+    Err()->set(e);
+    return code;
+}
+
+bool ours(const ServerDescription& d, const ClassEntry& c) {
+    for (const auto& cls : d.classes)
+        if (textEquals(cls.clsid, c.clsid) || textEquals(cls.progId, c.progId)) return true;
+    return false;
+}
+
+using GetClassObjectFn = int32_t (*)(const Guid*, const Guid*, void**);
+using EntryFn = int32_t (*)();
+
+void* loadServer(const std::string& file) {
+    static std::mutex lock;
+    static std::map<std::string, void*> loaded;  // never unloaded: objects may outlive any caller
+    std::lock_guard g(lock);
+    auto it = loaded.find(file);
+    if (it != loaded.end()) return it->second;
+    void* handle = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!handle) {
+        const char* why = dlerror();
+        throw Error(errnum::CannotCreate, "Cannot load the component server " + file + ": " + (why ? why : "?"));
+    }
+    loaded.emplace(file, handle);
+    return handle;
+}
+
+void* entryPoint(const std::string& file, const char* name) {
+    void* symbol = dlsym(loadServer(file), name);
+    if (!symbol) throw Error(errnum::CannotCreate, "The component server " + file + " has no " + name);
+    return symbol;
+}
+
+}  // namespace
+
+ServerModule::ServerModule(ServerDescription description) : description_(std::move(description)) {}
+
+int32_t ServerModule::registerServer(const std::string& serverFile) {
+    try {
+        const std::string path = registryPath();
+        RegistryContents r = readRegistry(path, true);
+        std::erase_if(r.classes, [&](const ClassEntry& c) { return ours(description_, c); });
+        std::erase_if(r.typeLibraries,
+                      [&](const TypeLibEntry& t) { return textEquals(t.id, description_.typeLibId); });
+        for (const auto& cls : description_.classes)
+            r.classes.push_back({cls.clsid, cls.progId, serverFile, "Apartment"});
+        char lcid[16];
+        std::snprintf(lcid, sizeof lcid, "%x", static_cast<unsigned>(description_.lcid));
+        r.typeLibraries.push_back(
+            {description_.typeLibId, description_.typeLibVersion, lcid, description_.typeLibName, serverFile});
+        writeRegistry(path, r);
+        return hresult::Ok;
+    } catch (const Error& e) {
+        return fail(e, hresult::SelfRegClass);
+    }
+}
+
+int32_t ServerModule::unregisterServer() {
+    try {
+        const std::string path = registryPath();
+        RegistryContents r = readRegistry(path, true);
+        const size_t before = r.classes.size() + r.typeLibraries.size();
+        std::erase_if(r.classes, [&](const ClassEntry& c) { return ours(description_, c); });
+        std::erase_if(r.typeLibraries,
+                      [&](const TypeLibEntry& t) { return textEquals(t.id, description_.typeLibId); });
+        if (r.classes.size() + r.typeLibraries.size() != before) writeRegistry(path, r);
+        return hresult::Ok;
+    } catch (const Error& e) {
+        return fail(e, hresult::SelfRegClass);
+    }
+}
+
+int32_t ServerModule::getClassObject(const Guid* clsid, const Guid* iid, void** factory) {
+    if (!factory) return hresult::Pointer;
+    *factory = nullptr;
+    if (!clsid || !iid) return hresult::Pointer;
+    static const Guid classFactory = *Guid::parse(IID_IClassFactory);
+    static const Guid unknown = *Guid::parse("00000000-0000-0000-C000-000000000046");
+    for (const auto& cls : description_.classes) {
+        if (Guid::parse(cls.clsid) != *clsid) continue;
+        if (*iid != classFactory && *iid != unknown) return hresult::NoInterface;
+        Ref<ClassFactory> f(new ModuleClassFactory(*this, cls));
+        *factory = static_cast<Object*>(f.detach());
+        return hresult::Ok;
+    }
+    return hresult::ClassNotAvailable;
+}
+
+int32_t ServerModule::canUnloadNow() const {
+    return live_.load() == 0 && locks_.load() == 0 ? hresult::Ok : hresult::False;
+}
+
+std::string moduleFileOf(const void* address) {
+    Dl_info info{};
+    if (!dladdr(address, &info) || !info.dli_fname) return {};
+    return info.dli_fname;
+}
+
+int32_t callServerEntry(const std::string& serverFile, const char* name) {
+    auto fn = reinterpret_cast<EntryFn>(entryPoint(serverFile, name));
+    return fn();
+}
+
+ObjectRef activateFromRegistry(std::string_view progId) {
+    RegistryContents r;
+    try {
+        r = readRegistry(registryPath(), false);
+    } catch (const Error& e) {
+        throw Error(errnum::CannotCreate, "Cannot create object: " + std::string(progId) + " (" + e.description() + ")");
+    }
+    for (const auto& c : r.classes) {
+        if (!textEquals(c.progId, progId)) continue;
+        auto clsid = Guid::parse(c.clsid);
+        if (!clsid) throw errCannotCreate(std::string(progId) + " (its class identifier is not valid)");
+        auto get = reinterpret_cast<GetClassObjectFn>(entryPoint(c.server, "DllGetClassObject"));
+        const Guid iid = *Guid::parse(IID_IClassFactory);
+        void* out = nullptr;
+        int32_t hr = get(&*clsid, &iid, &out);
+        if (hr != hresult::Ok || !out)
+            throw errCannotCreate(std::string(progId) + " (the server refused its class)");
+        auto factory = Ref<Object>::attach(static_cast<Object*>(out)).as<ClassFactory>();
+        if (!factory) throw errCannotCreate(std::string(progId) + " (no class factory)");
+        return factory->CreateInstance();
+    }
+    return {};
+}
+
+}  // namespace rt

@@ -26,7 +26,12 @@ void Trap::handle(const rt::Error& e) {
         std::string empty3, empty6;
         std::string site = site_;
         int32_t zero5 = 0, zero7 = 0;
-        basKwbrCommonA::ErrorHandlerMessageKw_Pro(app, errVar, empty3, site, zero5, empty6, zero7);
+        try {
+            basKwbrCommonA::ErrorHandlerMessageKw_Pro(app, errVar, empty3, site, zero5, empty6, zero7);
+        } catch (...) {
+            err->Clear();  // the failure of the report is what the caller gets
+            throw;
+        }
     }
     err->Clear();
 }

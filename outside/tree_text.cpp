@@ -16,7 +16,8 @@ void writeNode(TreeNode& node, int depth, std::string& out) {
 std::string imageText(const rt::Variant& image) {
     if (image.isEmpty()) return "";
     if (image.isString()) return rt::toText(image);
-    return "#" + rt::toText(image);
+    std::string position = "#";
+    return position += rt::toText(image);
 }
 
 std::string treeAsText(TreeView& treeView) {

@@ -1,0 +1,62 @@
+#include <stdexcept>
+#include <string>
+
+#include "outside/memory_tree_node.h"
+#include "outside/memory_tree_store.h"
+#include "runtime/text.h"
+
+namespace tree {
+namespace {
+
+[[noreturn]] void broken(const std::string& what) { throw std::logic_error("tree invariant broken: " + what); }
+
+std::string nodeName(int32_t index) { return "node at position " + std::to_string(index + 1); }
+
+std::string ownerName(int32_t owner) { return owner == NoNode ? "the root list" : "the children of " + nodeName(owner); }
+
+}  // namespace
+
+void MemoryTreeView::Store::checkInvariants() const {
+    const int32_t n = count();
+
+    // Each sibling list: linked both ways, every member naming the owner as
+    // parent, ending at the recorded last node, as long as the recorded count.
+    // Together the lists must hold every node once.
+    const auto checkList = [&](int32_t owner, int32_t first, int32_t last, int32_t expected) {
+        int32_t walked = 0;
+        int32_t previous = NoNode;
+        for (int32_t c = first; c != NoNode; c = nodes[c].next) {
+            if (c < 0 || c >= n) broken(ownerName(owner) + " links to index " + std::to_string(c));
+            if (++walked > n) broken(ownerName(owner) + " runs in a circle");
+            if (nodes[c].parent != owner) broken(nodeName(c) + " is listed under " + ownerName(owner) + " but names another parent");
+            if (nodes[c].previous != previous) broken(nodeName(c) + " has a wrong previous sibling link");
+            previous = c;
+        }
+        if (previous != last) broken(ownerName(owner) + " ends at another node than its recorded last one");
+        if (walked != expected)
+            broken(ownerName(owner) + " holds " + std::to_string(walked) + " nodes but counts " + std::to_string(expected));
+        return walked;
+    };
+
+    int64_t listed = checkList(NoNode, firstRoot, lastRoot, roots);
+    size_t keyed = 0;
+    for (int32_t i = 0; i < n; ++i) {
+        const NodeData& d = nodes[i];
+        // A parent is always added before its children.
+        if (d.parent != NoNode && (d.parent < 0 || d.parent >= i))
+            broken(nodeName(i) + " names a parent added after it");
+        listed += checkList(i, d.firstChild, d.lastChild, d.children);
+        if (!d.key.empty()) {
+            ++keyed;
+            auto it = byKey.find(rt::foldCase(d.key));
+            if (it == byKey.end() || it->second != i) broken("the key index does not find " + nodeName(i) + " by its key");
+        }
+        if (d.object && (d.object->index() != i || !d.object->isCurrent(*this)))
+            broken("the object of " + nodeName(i) + " stands for another node");
+    }
+    if (listed != n) broken("the sibling lists hold " + std::to_string(listed) + " of " + std::to_string(n) + " nodes");
+    if (keyed != byKey.size()) broken("the key index holds keys that no node bears");
+    if (selected != NoNode && (selected < 0 || selected >= n)) broken("the selection names no node");
+}
+
+}  // namespace tree

@@ -1,0 +1,143 @@
+// Clear, and node objects that outlive their nodes or their tree view.
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+
+#include "outside/tests/memory_tree_fixture.h"
+
+namespace {
+
+using outside_tests::errorNumberOf;
+using outside_tests::imageListWith;
+using outside_tests::MemoryTreeTest;
+
+// Every operation of a node, each of which must fail on a dead node.
+struct NodeOperation {
+    const char* name;
+    std::function<void(tree::TreeNode&)> call;
+};
+
+const NodeOperation nodeOperations[] = {
+    {"Key", [](tree::TreeNode& n) { n.Key(); }},
+    {"Text", [](tree::TreeNode& n) { n.Text(); }},
+    {"setText", [](tree::TreeNode& n) { n.setText("x"); }},
+    {"Tag", [](tree::TreeNode& n) { n.Tag(); }},
+    {"setTag", [](tree::TreeNode& n) { n.setTag("x"); }},
+    {"Image", [](tree::TreeNode& n) { n.Image(); }},
+    {"setImage", [](tree::TreeNode& n) { n.setImage(""); }},
+    {"Child", [](tree::TreeNode& n) { n.Child(); }},
+    {"Next", [](tree::TreeNode& n) { n.Next(); }},
+    {"Parent", [](tree::TreeNode& n) { n.Parent(); }},
+    {"Children", [](tree::TreeNode& n) { n.Children(); }},
+    {"Expanded", [](tree::TreeNode& n) { n.Expanded(); }},
+    {"setExpanded", [](tree::TreeNode& n) { n.setExpanded(rt::True16); }},
+    {"Selected", [](tree::TreeNode& n) { n.Selected(); }},
+    {"setSelected", [](tree::TreeNode& n) { n.setSelected(rt::True16); }},
+};
+
+void expectDead(tree::TreeNode& node) {
+    for (const auto& op : nodeOperations) {
+        SCOPED_TRACE(op.name);
+        EXPECT_EQ(errorNumberOf([&] { op.call(node); }), tree::errnum::ControlDeleted);
+    }
+}
+
+class MemoryTreeClearTest : public MemoryTreeTest {
+protected:
+    void SetUp() override {
+        view->SetImageList(imageListWith({"chkoff"}));
+        a = root("a");
+        b = child("a", "b");
+        b->setSelected(rt::True16);
+        nodes->Clear();
+        view->checkInvariants();
+    }
+    rt::Ref<tree::TreeNode> a, b;
+};
+
+TEST_F(MemoryTreeClearTest, EmptiesTheTreeAndDropsTheSelection) {
+    EXPECT_EQ(nodes->Count(), 0);
+    EXPECT_TRUE(view->selectedNode().isNothing());
+    EXPECT_EQ(errorNumberOf([&] { nodes->Item("a"); }), tree::errnum::ElementNotFound);
+    EXPECT_EQ(errorNumberOf([&] { nodes->Item(1); }), tree::errnum::IndexOutOfBounds);
+    EXPECT_TRUE(view->HitTest(1, 1).isNothing());
+    // The image list is the view's, not the nodes'.
+    EXPECT_FALSE(view->GetImageList().isNothing());
+}
+
+TEST_F(MemoryTreeClearTest, NodesTakenBeforeFailWithControlDeleted) {
+    expectDead(*a);
+    expectDead(*b);
+}
+
+TEST_F(MemoryTreeClearTest, NodesTakenBeforeStayDeadWhenNewNodesTakeTheirPlaces) {
+    auto again = root("a");  // the same key and position as before
+    child("a", "b");
+    EXPECT_FALSE(rt::sameObject(again, a));
+    EXPECT_TRUE(rt::sameObject(nodes->Item(1), again));
+    expectDead(*a);
+    expectDead(*b);
+}
+
+TEST_F(MemoryTreeClearTest, TheNodesCollectionTakenBeforeStillWorks) {
+    root("c");
+    EXPECT_EQ(nodes->Count(), 1);
+    EXPECT_EQ(view->Nodes()->Item("c")->Key(), "c");
+}
+
+TEST(MemoryTreeLifetime, NodesThatOutliveTheirTreeViewFailWithControlDeleted) {
+    auto view = rt::make<tree::MemoryTreeView>();
+    auto nodes = view->Nodes();
+    auto a = nodes->Add(rt::Missing{}, rt::Missing{}, "a", "A", rt::Missing{});
+    auto b = nodes->Add("a", tree::tvwChild, "b", "B", rt::Missing{});
+    view->checkInvariants();
+    view = nullptr;
+    expectDead(*a);
+    expectDead(*b);
+    EXPECT_EQ(errorNumberOf([&] { nodes->Count(); }), tree::errnum::ControlDeleted);
+    EXPECT_EQ(errorNumberOf([&] { nodes->Item("a"); }), tree::errnum::ControlDeleted);
+    EXPECT_EQ(errorNumberOf([&] { nodes->Add(rt::Missing{}, rt::Missing{}, "c", "C", rt::Missing{}); }),
+              tree::errnum::ControlDeleted);
+    EXPECT_EQ(errorNumberOf([&] { nodes->Clear(); }), tree::errnum::ControlDeleted);
+}
+
+// A tag may hold the last reference to the view itself; letting go of it in
+// the middle of a call must not pull the tree away under that call.
+TEST(MemoryTreeLifetime, ATagThatHoldsTheLastReferenceToItsViewMayLetGo) {
+    auto view = rt::make<tree::MemoryTreeView>();
+    auto nodes = view->Nodes();
+    auto a = nodes->Add(rt::Missing{}, rt::Missing{}, "a", "A", rt::Missing{});
+    a->setTag(view);
+    view->checkInvariants();
+    view = nullptr;  // now only the tag keeps the view
+    EXPECT_EQ(nodes->Count(), 1);
+    a->setTag(rt::Empty{});  // releases the view during the call
+    expectDead(*a);
+}
+
+TEST(MemoryTreeLifetime, ClearMayReleaseTheLastReferenceToItsView) {
+    auto view = rt::make<tree::MemoryTreeView>();
+    auto nodes = view->Nodes();
+    auto a = nodes->Add(rt::Missing{}, rt::Missing{}, "a", "A", rt::Missing{});
+    a->setTag(view);
+    view->checkInvariants();
+    view = nullptr;
+    nodes->Clear();  // releases the tag and with it the view
+    EXPECT_EQ(errorNumberOf([&] { nodes->Count(); }), tree::errnum::ControlDeleted);
+    expectDead(*a);
+}
+
+TEST(MemoryTreeLifetime, NodesMayHoldEachOtherInTheirTags) {
+    auto view = rt::make<tree::MemoryTreeView>();
+    auto nodes = view->Nodes();
+    auto a = nodes->Add(rt::Missing{}, rt::Missing{}, "a", "A", rt::Missing{});
+    auto b = nodes->Add(rt::Missing{}, rt::Missing{}, "b", "B", rt::Missing{});
+    a->setTag(b);
+    b->setTag(a);
+    view->checkInvariants();
+    // Leaks would show under the leak checker when the view goes.
+}
+
+}  // namespace

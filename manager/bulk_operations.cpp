@@ -1,0 +1,54 @@
+// Operations over all items of a section: select all / invert, and the
+// section query.
+#include "manager/section_walk.h"
+#include "manager/style_manager.h"
+
+namespace Sarn10B {
+
+using walk::need;
+
+int32_t clsKwAmbrTvsA::CBSelectAll(const std::string& sSection, int16_t bSelectAll, int16_t bInverse) {
+    outside::Trap trap("czAmbrTVS.CBSelectAll");
+    auto section = walk::addressSection(trap, treeViewObject_, sSection, walk::Order::FirstChildThenCount);
+    const int32_t result = section.count;
+    walk::forEachItem(trap, section, [&](rt::Ref<tree::TreeNode>& item) {
+        if (bInverse == 0) {
+            const auto key = bSelectAll == rt::True16 ? keys::CheckOn : keys::CheckOff;
+            trap.step([&] { need(item).setImage(std::string(key)); });
+        } else if (trap.test([&] { return walk::imageIs(need(item).Image(), keys::CheckOn); })) {
+            trap.step([&] { need(item).setImage(std::string(keys::CheckOff)); });
+        } else if (trap.test([&] { return walk::imageIs(need(item).Image(), keys::CheckOff); })) {
+            trap.step([&] { need(item).setImage(std::string(keys::CheckOn)); });
+        }
+        return true;
+    });
+    return result;
+}
+
+rt::Ref<rt::Collection> clsKwAmbrTvsA::QueryNodeCollection(const std::string& sSection, int32_t enumTypePrefix) {
+    outside::Trap trap("czAmbrTVS.QueryNodeCollection");
+    rt::Ref<rt::Collection> states;  // comes into being with its first entry
+    auto append = [&](const char* state) {
+        trap.step([&] {
+            if (!states) states = rt::make<rt::Collection>();
+            states->Add(std::string(state));
+        });
+    };
+    auto section = walk::addressSection(trap, treeViewObject_, sSection, walk::Order::CountThenFirstChild);
+    walk::forEachItem(trap, section, [&](rt::Ref<tree::TreeNode>& item) {
+        if (enumTypePrefix == TVSNodeType_CB || enumTypePrefix == TVSNodeType_OB) {
+            const bool cb = enumTypePrefix == TVSNodeType_CB;
+            if (trap.test([&] { return walk::imageIs(need(item).Image(), cb ? keys::CheckOn : keys::OptionOn); }))
+                append("True");
+            else if (trap.test([&] { return walk::imageIs(need(item).Image(), cb ? keys::CheckOff : keys::OptionOff); }))
+                append("False");
+        }
+        trap.step([&] { QueryNodeTextCollection()->Add(need(item).Text()); });
+        trap.step([&] { QueryNodeKeysCollection()->Add(need(item).Key()); });
+        return true;
+    });
+    if (!states) states = rt::make<rt::Collection>();
+    return states;
+}
+
+}  // namespace Sarn10B

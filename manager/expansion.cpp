@@ -1,0 +1,51 @@
+// Expanding or collapsing the whole tree, and asking a node for its children.
+#include "manager/section_walk.h"
+#include "manager/style_manager.h"
+
+namespace Sarn10B {
+
+using walk::need;
+
+int16_t clsKwAmbrTvsA::ExpandAll(int16_t bExpandAll) {
+    outside::Trap trap("czAmbrTVS.ExpandAll");
+    // Without a count (no tree, or more nodes than 16 bits hold) there is no
+    // bound for the walk: it stays at 0 and nothing is walked.
+    int16_t count = 0;
+    trap.step([&] { count = rt::narrow16(walk::boundTree(treeViewObject_)->Nodes()->Count()); });
+    walk::countTo(trap, count, [&](int16_t i) {
+        trap.step([&] { walk::boundTree(treeViewObject_)->Nodes()->Item(rt::Variant(i))->setExpanded(bExpandAll); });
+        trap.step([&] { isExpanded_ = bExpandAll; });
+        return true;
+    });
+    return rt::False16;
+}
+
+int16_t clsKwAmbrTvsA::MoreChildrenDefault(const std::string& sSection, int32_t* lCount) {
+    outside::Trap trap("czAmbrTVS.MoreChildrenDefault");
+    int32_t omitted = 0;
+    int32_t& count = lCount ? *lCount : omitted;
+    int16_t result = rt::False16;
+    rt::Ref<tree::TreeNode> node;
+
+    trap.step([&] { node = walk::boundTree(treeViewObject_)->Nodes()->Item(rt::Variant(sSection)); });
+    // Every image key differs from at least three of the four, so every node
+    // passes; each comparison reads the image key afresh.
+    if (trap.test([&] {
+            const bool notOn = !walk::imageIs(need(node).Image(), keys::CheckOn);
+            const bool notOff = !walk::imageIs(need(node).Image(), keys::CheckOff);
+            const bool notOptOn = !walk::imageIs(need(node).Image(), keys::OptionOn);
+            const bool notOptOff = !walk::imageIs(need(node).Image(), keys::OptionOff);
+            return notOn || notOff || notOptOn || notOptOff;
+        })) {
+        if (trap.test([&] { return rt::narrow16(need(node).Children()) > 0; })) {
+            result = rt::True16;
+            trap.step([&] { count = rt::narrow16(need(node).Children()); });
+        } else {
+            result = rt::False16;
+            trap.step([&] { count = rt::narrow16(need(node).Children()); });
+        }
+    }
+    return result;
+}
+
+}  // namespace Sarn10B

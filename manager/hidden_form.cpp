@@ -1,0 +1,55 @@
+#include "manager/hidden_form.h"
+
+#include "manager/pictures.h"
+#include "manager/vocabulary.h"
+
+namespace Sarn10B {
+namespace {
+
+rt::Ref<tree::ImageList> makeList(const char* name, int set) {
+    auto list = rt::make<tree::ImageList>(name);
+    for (auto key : {keys::CheckOff, keys::CheckOn, keys::OptionOff, keys::OptionOn})
+        list->ListImages()->Add(rt::Missing{}, std::string(key), pictures::statePicture(set, key));
+    return list;
+}
+
+rt::Ref<frmKwAmbrTvsA>& slot() {
+    thread_local rt::Ref<frmKwAmbrTvsA> instance;
+    return instance;
+}
+
+}  // namespace
+
+frmKwAmbrTvsA::frmKwAmbrTvsA()
+    : imgBlank(rt::make<ImageControl>(pictures::blankBalloon())),
+      imlCheckunCheckBox(makeList("imlCheckunCheckBox", TVSImageStyles_CheckunCheckBox)),
+      imlWrongWrite(makeList("imlWrongWrite", TVSImageStyles_WrongWrite)),
+      imlWrongWriteColor(makeList("imlWrongWriteColor", TVSImageStyles_WrongWriteColor)),
+      imlLockUnlock(makeList("imlLockUnlock", TVSImageStyles_LockUnlock)) {}
+
+rt::Ref<tree::ImageList> frmKwAmbrTvsA::imageListFor(int32_t imageStyle) const {
+    switch (imageStyle) {
+        case TVSImageStyles_CheckunCheckBox:
+            return imlCheckunCheckBox;
+        case TVSImageStyles_WrongWrite:
+            return imlWrongWrite;
+        case TVSImageStyles_WrongWriteColor:
+            return imlWrongWriteColor;
+        case TVSImageStyles_LockUnlock:
+            return imlLockUnlock;
+        default:
+            return {};
+    }
+}
+
+rt::Ref<frmKwAmbrTvsA> frmKwAmbrTvsA::current() {
+    auto& s = slot();
+    if (!s) s = rt::make<frmKwAmbrTvsA>();
+    return s;
+}
+
+rt::Ref<frmKwAmbrTvsA> frmKwAmbrTvsA::peek() { return slot(); }
+
+void frmKwAmbrTvsA::drop() { slot() = nullptr; }
+
+}  // namespace Sarn10B

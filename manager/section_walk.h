@@ -1,0 +1,72 @@
+#pragma once
+// The walks that the operations share: reaching the bound tree view,
+// addressing a section node, and running a 16-bit counter over a section's
+// items. Each operation passes only what it does at each item.
+
+#include <cstdint>
+#include <limits>
+#include <string>
+
+#include "outside/trap.h"
+#include "outside/tree_model.h"
+#include "runtime/text.h"
+
+namespace Sarn10B::walk {
+
+// The tree view behind TreeViewObject: 91 when nothing is bound, 438 when the
+// bound object is no tree view.
+rt::Ref<tree::TreeView> boundTree(const rt::ObjectRef& treeViewObject);
+
+// The node itself; 91 when it is nothing.
+tree::TreeNode& need(const rt::Ref<tree::TreeNode>& node);
+
+// A node's image key equals a state key: only a text can (no image and a
+// list position equal none).
+bool imageIs(const rt::Variant& image, std::string_view stateKey);
+
+// A node's key begins with the prefix, without regard to case.
+bool keyHasPrefix(const std::string& key, std::string_view prefix);
+
+// A section as one walk holds it: the section node, the current item and the
+// 16-bit child count.
+struct Section {
+    rt::Ref<tree::TreeNode> node;
+    rt::Ref<tree::TreeNode> item;
+    int16_t count = 0;
+};
+
+enum class Order { FirstChildThenCount, CountThenFirstChild };
+
+// Looks the section up by its key and reads its first child and child count,
+// in the given order, each as one trapped step. A section that cannot be
+// addressed gives three reports and a count of 0.
+Section addressSection(outside::Trap& trap, const rt::ObjectRef& treeViewObject, const std::string& sSection,
+                       Order order);
+
+// Runs a 16-bit counter from 1 up to count, calling pass(i) each time; pass
+// returns false to end early. Advancing the counter past 32767 overflows:
+// that is reported and ends the walk.
+template <class Pass>
+void countTo(outside::Trap& trap, int16_t count, Pass pass) {
+    for (int16_t i = 1; i <= count; ++i) {
+        if (!pass(i)) return;
+        if (i == std::numeric_limits<int16_t>::max()) {
+            trap.fail(rt::errOverflow());
+            return;
+        }
+    }
+}
+
+// Visits the section's items in sibling order: at each pass visit(item) runs
+// (false ends the walk), then the item's next sibling becomes current, as a
+// trapped step of its own.
+template <class Visit>
+void forEachItem(outside::Trap& trap, Section& section, Visit visit) {
+    countTo(trap, section.count, [&](int16_t) {
+        if (!visit(section.item)) return false;
+        trap.step([&] { section.item = need(section.item).Next(); });
+        return true;
+    });
+}
+
+}  // namespace Sarn10B::walk

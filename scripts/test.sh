@@ -18,3 +18,9 @@ cmake -S . -B build-sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug -DSARN_SANITIZE=O
 cmake --build build-sanitize -j "$jobs"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   ctest --test-dir build-sanitize --output-on-failure -j "$jobs"
+
+echo "== threads under ThreadSanitizer"
+cmake -S . -B build-threads -G Ninja -DCMAKE_BUILD_TYPE=Debug -DSARN_TSAN=ON -DSARN_QT=OFF >/dev/null
+cmake --build build-threads -j "$jobs" --target server_tests sarn10b
+TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
+  build-threads/library/tests/server_tests --gtest_filter='ServerTest.EachThread*'

@@ -11,9 +11,13 @@ int16_t clsKwAmbrTvsA::ExpandAll(int16_t bExpandAll) {
     // Without a count (no tree, or more nodes than 16 bits hold) there is no
     // bound for the walk: it stays at 0 and nothing is walked.
     int16_t count = 0;
-    trap.step([&] { count = rt::narrow16(walk::boundTree(treeViewObject_)->Nodes()->Count()); });
+    rt::Ref<tree::TreeNodes> nodes;
+    trap.step([&] {
+        nodes = walk::boundTree(treeViewObject_)->Nodes();
+        count = rt::narrow16(nodes->Count());
+    });
     walk::countTo(trap, count, [&](int16_t i) {
-        trap.step([&] { walk::boundTree(treeViewObject_)->Nodes()->Item(rt::Variant(i))->setExpanded(bExpandAll); });
+        trap.step([&] { nodes->Item(rt::Variant(i))->setExpanded(bExpandAll); });
         trap.step([&] { isExpanded_ = bExpandAll; });
         return true;
     });

@@ -328,6 +328,16 @@ TEST_F(FeedbackTest, OnlyHitTestOnMouseMoveTrueMakesTheSelectionFollow) {
     EXPECT_EQ(selectedKey(), "CBa");
 }
 
+TEST_F(FeedbackTest, ThePointerIsHitTestedOnTheTreeThatRaisedTheEvent) {
+    // Binding an object that is no tree view stores it, while the events
+    // stay with the tree view bound before.
+    manager->setHitTestOnMouseMove(-1);
+    EXPECT_THROW(manager->setTreeViewObject(rt::make<rt::Collection>()), rt::Error);
+    tv->movePointer(0, NoShift, 10, rowMiddle("OBa"));
+    EXPECT_EQ(selectedKey(), "OBa");
+    EXPECT_TRUE(reports().empty());
+}
+
 // A tree view whose HitTest fails, or answers with a node that a Clear took
 // away (setting its Selected fails with 35605). It records what it is asked.
 class PointerTree : public tree::MemoryTreeView {

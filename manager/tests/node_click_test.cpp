@@ -1,7 +1,5 @@
 // A click on a node of the bound tree view: what it records about the node,
 // the tool tip, and how "CB" and "OB" items change their image keys.
-#include <optional>
-
 #include "manager/tests/manager_fixture.h"
 
 namespace Sarn10B::test {
@@ -9,11 +7,13 @@ namespace {
 
 constexpr const char* Site = "czAmbrTVS.oTV_NodeClick";
 
+rt::Ref<rt::Picture> somePicture() { return rt::make<rt::Picture>(rt::PictureType::Bitmap, 16, 16); }
+
 class NodeClickTest : public ManagerTest {
 protected:
     // Makes a picture of the host's own available under key in the tree's list.
     void addOwnPicture(const std::string& key) {
-        tv->GetImageList()->ListImages()->Add(rt::Missing{}, key, rt::make<rt::Picture>(rt::PictureType::Bitmap, 16, 16));
+        tv->GetImageList()->ListImages()->Add(rt::Missing{}, key, somePicture());
     }
     // A node added straight on the tree view: its tag stays empty and its key
     // may be empty too.
@@ -26,8 +26,7 @@ protected:
 // An image list holding pictures under exactly the given keys.
 rt::Ref<tree::ImageList> listWith(const Strings& keys) {
     auto list = rt::make<tree::ImageList>("partial");
-    for (const auto& key : keys)
-        list->ListImages()->Add(rt::Missing{}, key, rt::make<rt::Picture>(rt::PictureType::Bitmap, 16, 16));
+    for (const auto& key : keys) list->ListImages()->Add(rt::Missing{}, key, somePicture());
     return list;
 }
 
@@ -95,8 +94,12 @@ TEST_F(NodeClickTest, KeysWithoutCheckBoxOrOptionPrefixChangeNothing) {
         rt::Ref<tree::TreeNode> node;
     };
     const Row rows[] = {
-        {"other prefix", node("XYz")},   {"one character c", node("C")},     {"one character o", node("O")},
-        {"letters reversed", node("BCreversed")}, {"empty key", keyless}, {"section node", node("S1")},
+        {"other prefix", node("XYz")},
+        {"one character c", node("C")},
+        {"one character o", node("O")},
+        {"letters reversed", node("BCreversed")},
+        {"empty key", keyless},
+        {"section node", node("S1")},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);

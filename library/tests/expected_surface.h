@@ -11,6 +11,7 @@
 
 #include "runtime/dispatch.h"
 #include "runtime/error.h"
+#include "testing/error_number.h"
 
 namespace Sarn10B::test {
 
@@ -111,15 +112,6 @@ inline std::vector<Slot> slotsOf(const rt::ClassInfo& info) {
     return out;
 }
 
-// The number of the rt::Error that f throws, or 0 when it throws none.
-template <class F>
-int32_t errorNumberOf(F&& f) {
-    try {
-        f();
-    } catch (const rt::Error& e) {
-        return e.number();
-    }
-    return 0;
-}
+using testing_support::errorNumberOf;
 
 }  // namespace Sarn10B::test

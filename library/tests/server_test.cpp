@@ -17,12 +17,14 @@
 #include "runtime/collection.h"
 #include "runtime/err_object.h"
 #include "runtime/registry.h"
+#include "testing/error_number.h"
 #include "testing/recording_handler.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using rt::CallKind;
+using testing_support::errorNumberOf;
 
 const std::vector<std::string> LibraryClasses{"Sarn10B.clsKwAmbrTvsA",
                                               "Sarn10B.clsKwOrvel10BA",
@@ -38,14 +40,6 @@ std::string readFile(const std::string& path) {
     return s.str();
 }
 
-int errorOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const rt::Error& e) {
-        return e.number();
-    }
-    return 0;
-}
 
 class ServerTest : public ::testing::Test {
 protected:
@@ -94,7 +88,7 @@ TEST_F(ServerTest, EveryClassIsCreatedByNameUntilUnregistered) {
     ASSERT_EQ(entry("DllRegisterServer"), rt::hresult::Ok);
     for (const auto& id : LibraryClasses) {
         SCOPED_TRACE(id);
-        EXPECT_EQ(errorOf([&] { EXPECT_TRUE(rt::createObject(id)); }), 0);
+        EXPECT_EQ(errorNumberOf([&] { EXPECT_TRUE(rt::createObject(id)); }), 0);
     }
     // What each class answers by name shows that the right class was made.
     auto manager = rt::createObject("sarn10b.CLSKWAMBRTVSA");
@@ -102,7 +96,7 @@ TEST_F(ServerTest, EveryClassIsCreatedByNameUntilUnregistered) {
     auto wnd = rt::createObject("Sarn10B.clsKwAmbrListViewWndClassA");
     rt::callByName(wnd, "Handle", CallKind::PropertyLet, {-7});
     EXPECT_EQ(rt::toInt32(rt::callByName(wnd, "Handle", CallKind::PropertyGet)), -7);
-    EXPECT_EQ(errorOf([&] {
+    EXPECT_EQ(errorNumberOf([&] {
                   rt::callByName(rt::createObject("Sarn10B.clsKwAmbrGeneralA"), "Handle", CallKind::PropertyGet);
               }),
               rt::errnum::NoSuchMember);
@@ -110,7 +104,7 @@ TEST_F(ServerTest, EveryClassIsCreatedByNameUntilUnregistered) {
     ASSERT_EQ(entry("DllUnregisterServer"), rt::hresult::Ok);
     for (const auto& id : LibraryClasses) {
         SCOPED_TRACE(id);
-        EXPECT_EQ(errorOf([&] { rt::createObject(id); }), rt::errnum::CannotCreate);
+        EXPECT_EQ(errorNumberOf([&] { rt::createObject(id); }), rt::errnum::CannotCreate);
     }
     EXPECT_TRUE(handler.reports().empty());
 }
@@ -168,8 +162,8 @@ TEST_F(ServerTest, ADamagedOrEmptyRegistryIsReportedAndLeftAsItWas) {
         EXPECT_NE(rt::Err()->Description.find(registry), std::string::npos) << rt::Err()->Description;
         EXPECT_EQ(entry("DllUnregisterServer"), rt::hresult::SelfRegClass);
         EXPECT_EQ(readFile(registry), c.contents) << "the damaged file is never written over";
-        EXPECT_EQ(errorOf([] { rt::createObject("Sarn10B.clsKwAmbrTvsA"); }), rt::errnum::CannotCreate);
-        EXPECT_EQ(errorOf([&] { rt::readRegistry(registry, false); }), 321);
+        EXPECT_EQ(errorNumberOf([] { rt::createObject("Sarn10B.clsKwAmbrTvsA"); }), rt::errnum::CannotCreate);
+        EXPECT_EQ(errorNumberOf([&] { rt::readRegistry(registry, false); }), 321);
     }
 }
 

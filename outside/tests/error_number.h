@@ -1,21 +1,6 @@
 #pragma once
-// The tests compare failures by their numbers.
-
-#include <cstdint>
-
-#include "runtime/error.h"
+#include "testing/error_number.h"
 
 namespace outside_tests {
-
-// The number of the rt::Error that f throws, or 0 when it throws none.
-template <class F>
-int32_t errorNumberOf(F&& f) {
-    try {
-        f();
-    } catch (const rt::Error& e) {
-        return e.number();
-    }
-    return 0;
-}
-
+using testing_support::errorNumberOf;
 }  // namespace outside_tests

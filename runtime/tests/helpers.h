@@ -5,22 +5,11 @@
 #include <cstdint>
 #include <ostream>
 
-#include "runtime/error.h"
 #include "runtime/variant.h"
+#include "testing/error_number.h"
 
 namespace runtime_tests {
-
-// The number of the rt::Error that f throws, or 0 when it throws none.
-template <class F>
-int32_t errorNumberOf(F&& f) {
-    try {
-        f();
-    } catch (const rt::Error& e) {
-        return e.number();
-    }
-    return 0;
-}
-
+using testing_support::errorNumberOf;
 }  // namespace runtime_tests
 
 namespace rt {

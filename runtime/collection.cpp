@@ -6,14 +6,19 @@
 namespace rt {
 
 void Collection::Add(Variant item, std::optional<std::string> key) {
-    std::string folded;
-    if (key) {
-        folded = foldCase(*key);
-        if (byKey_.count(folded)) throw errDuplicateKey();
-        byKey_.emplace(folded, items_.size());
+    if (!key) {
+        items_.push_back(std::move(item));
+        return;
     }
+    std::string folded = foldCase(*key);
+    if (byKey_.count(folded)) throw errDuplicateKey();
     items_.push_back(std::move(item));
-    keys_.push_back(std::move(folded));
+    try {
+        byKey_.emplace(std::move(folded), items_.size() - 1);
+    } catch (...) {
+        items_.pop_back();  // out of memory: the item goes with its key
+        throw;
+    }
 }
 
 size_t Collection::positionOf(const Variant& indexOrKey) const {
@@ -35,9 +40,7 @@ const Variant& Collection::Item(const Variant& indexOrKey) const {
 void Collection::Remove(const Variant& indexOrKey) {
     size_t pos = positionOf(indexOrKey);
     items_.erase(items_.begin() + static_cast<std::ptrdiff_t>(pos));
-    keys_.erase(keys_.begin() + static_cast<std::ptrdiff_t>(pos));
-    // The index itself knows which items have a key ("" is a key too, so
-    // keys_ cannot tell); the items after the removed one move up by one.
+    // The items after the removed one move up by one.
     for (auto it = byKey_.begin(); it != byKey_.end();) {
         if (it->second == pos) {
             it = byKey_.erase(it);

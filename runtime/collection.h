@@ -35,7 +35,6 @@ private:
     size_t positionOf(const Variant& indexOrKey) const;
 
     std::vector<Variant> items_;
-    std::vector<std::string> keys_;                   // folded key per item, "" when none
     std::unordered_map<std::string, size_t> byKey_;  // folded key -> 0-based position
 };
 

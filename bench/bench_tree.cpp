@@ -17,7 +17,7 @@ std::atomic<int64_t> reports{0};
 std::vector<std::string> itemKeys(const std::string& prefix, int64_t n, int64_t first) {
     std::vector<std::string> keys;
     keys.reserve(static_cast<size_t>(n));
-    char digits[16];
+    char digits[24];  // room for any 64-bit number
     for (int64_t i = first; i < first + n; ++i) {
         std::snprintf(digits, sizeof digits, "%06lld", static_cast<long long>(i));
         keys.push_back(prefix + digits);

@@ -3,8 +3,8 @@
 #include <cmath>
 #include <utility>
 
-#include "outside/memory_tree_node.h"
 #include "outside/memory_tree_store.h"
+#include "outside/stored_node.h"
 
 namespace tree {
 
@@ -13,7 +13,7 @@ MemoryTreeView::MemoryTreeView() : store_(std::make_shared<Store>()) {}
 // Node objects that outlive the view see their data gone and fail with 35605.
 MemoryTreeView::~MemoryTreeView() = default;
 
-rt::Ref<TreeNodes> MemoryTreeView::Nodes() { return rt::make<MemoryTreeNodes>(store_); }
+rt::Ref<TreeNodes> MemoryTreeView::Nodes() { return rt::make<StoredNodes>(store_); }
 
 rt::Ref<ImageList> MemoryTreeView::GetImageList() { return store_->imageList; }
 
@@ -55,7 +55,7 @@ size_t MemoryTreeView::listenerCount() const { return store_->events.count(); }
 void MemoryTreeView::clickNode(const rt::Ref<TreeNode>& node) {
     std::shared_ptr<Store> s = store_;
     // Nothing, or a node of another tree view: the call itself is wrong.
-    auto* own = dynamic_cast<MemoryTreeNode*>(node.get());
+    auto* own = dynamic_cast<StoredNode*>(node.get());
     if (!own || !own->belongsTo(*s)) throw rt::errInvalidCall();
     // A node of this tree that a Clear removed.
     if (!own->isCurrent(*s)) throw errControlDeleted();
@@ -89,9 +89,10 @@ void MemoryTreeView::movePointer(int16_t button, int16_t shift, float x, float y
 
 // Nodes of other trees and nodes removed by Clear have no row here.
 float MemoryTreeView::rowTop(const rt::Ref<TreeNode>& node) {
-    auto* own = dynamic_cast<MemoryTreeNode*>(node.get());
-    if (!own || !own->belongsTo(*store_) || !own->isCurrent(*store_)) return -1;
-    int32_t row = store_->rowOf(own->index());
+    auto* own = dynamic_cast<StoredNode*>(node.get());
+    const int32_t index = own ? own->indexIn(*store_) : NoNode;
+    if (index == NoNode) return -1;
+    int32_t row = store_->rowOf(index);
     return row < 0 ? -1.0f : static_cast<float>(row) * RowHeight;
 }
 

@@ -6,11 +6,10 @@
 
 #include <initializer_list>
 #include <string>
-#include <unordered_set>
-#include <vector>
 
 #include "outside/memory_tree.h"
 #include "outside/tests/error_number.h"
+#include "outside/tests/tree_shape.h"
 
 namespace outside_tests {
 
@@ -37,31 +36,8 @@ protected:
         return add(parent, tree::tvwChild, key);
     }
 
-    // "A B[B1 B2] C": keys in sibling order, children in brackets; a node
-    // without key shows its text.
-    std::string shape() {
-        std::vector<rt::Ref<tree::TreeNode>> roots;
-        std::unordered_set<const tree::TreeNode*> followers;
-        for (int32_t i = 1; i <= nodes->Count(); ++i) {
-            auto node = nodes->Item(i);
-            if (node->Parent()) continue;
-            roots.push_back(node);
-            if (auto next = node->Next()) followers.insert(next.get());
-        }
-        for (const auto& r : roots)
-            if (!followers.count(r.get())) return siblings(r);
-        return "";
-    }
-
-    static std::string siblings(rt::Ref<tree::TreeNode> first) {
-        std::string out;
-        for (auto n = first; n; n = n->Next()) {
-            if (!out.empty()) out += ' ';
-            out += n->Key().empty() ? n->Text() : n->Key();
-            if (auto c = n->Child()) out += "[" + siblings(c) + "]";
-        }
-        return out;
-    }
+    // "A B[B1 B2] C": keys in sibling order, children in brackets.
+    std::string shape() { return tree_tests::treeShape(*nodes); }
 
     rt::Ref<tree::MemoryTreeView> view = rt::make<tree::MemoryTreeView>();
     rt::Ref<tree::TreeNodes> nodes = view->Nodes();

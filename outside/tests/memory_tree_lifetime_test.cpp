@@ -2,40 +2,17 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <string>
 
 #include "outside/tests/memory_tree_fixture.h"
+#include "outside/tests/node_operations.h"
 
 namespace {
 
 using outside_tests::errorNumberOf;
 using outside_tests::imageListWith;
 using outside_tests::MemoryTreeTest;
-
-// Every operation of a node, each of which must fail on a dead node.
-struct NodeOperation {
-    const char* name;
-    std::function<void(tree::TreeNode&)> call;
-};
-
-const NodeOperation nodeOperations[] = {
-    {"Key", [](tree::TreeNode& n) { n.Key(); }},
-    {"Text", [](tree::TreeNode& n) { n.Text(); }},
-    {"setText", [](tree::TreeNode& n) { n.setText("x"); }},
-    {"Tag", [](tree::TreeNode& n) { n.Tag(); }},
-    {"setTag", [](tree::TreeNode& n) { n.setTag("x"); }},
-    {"Image", [](tree::TreeNode& n) { n.Image(); }},
-    {"setImage", [](tree::TreeNode& n) { n.setImage(""); }},
-    {"Child", [](tree::TreeNode& n) { n.Child(); }},
-    {"Next", [](tree::TreeNode& n) { n.Next(); }},
-    {"Parent", [](tree::TreeNode& n) { n.Parent(); }},
-    {"Children", [](tree::TreeNode& n) { n.Children(); }},
-    {"Expanded", [](tree::TreeNode& n) { n.Expanded(); }},
-    {"setExpanded", [](tree::TreeNode& n) { n.setExpanded(rt::True16); }},
-    {"Selected", [](tree::TreeNode& n) { n.Selected(); }},
-    {"setSelected", [](tree::TreeNode& n) { n.setSelected(rt::True16); }},
-};
+using tree_tests::nodeOperations;
 
 void expectDead(tree::TreeNode& node) {
     for (const auto& op : nodeOperations) {

@@ -1,22 +1,21 @@
 #include <stdexcept>
 #include <string>
 
-#include "outside/memory_tree_node.h"
-#include "outside/memory_tree_store.h"
+#include "outside/node_store.h"
+#include "outside/stored_node.h"
 #include "runtime/text.h"
 
 namespace tree {
-namespace {
 
-[[noreturn]] void broken(const std::string& what) { throw std::logic_error("tree invariant broken: " + what); }
+void NodeStore::broken(const std::string& what) { throw std::logic_error("tree invariant broken: " + what); }
 
-std::string nodeName(int32_t index) { return "node at position " + std::to_string(index + 1); }
+std::string NodeStore::nodeName(int32_t index) { return "node at position " + std::to_string(index + 1); }
 
-std::string ownerName(int32_t owner) { return owner == NoNode ? "the root list" : "the children of " + nodeName(owner); }
+std::string NodeStore::ownerName(int32_t owner) {
+    return owner == NoNode ? "the root list" : "the children of " + nodeName(owner);
+}
 
-}  // namespace
-
-void MemoryTreeView::Store::checkInvariants() const {
+void NodeStore::checkInvariants() const {
     const int32_t n = count();
 
     // Each sibling list: linked both ways, every member naming the owner as
@@ -41,7 +40,7 @@ void MemoryTreeView::Store::checkInvariants() const {
     int64_t listed = checkList(NoNode, firstRoot, lastRoot, roots);
     size_t keyed = 0;
     for (int32_t i = 0; i < n; ++i) {
-        const NodeData& d = nodes[i];
+        const NodeRecord& d = nodes[i];
         // A parent is always added before its children.
         if (d.parent != NoNode && (d.parent < 0 || d.parent >= i))
             broken(nodeName(i) + " names a parent added after it");
@@ -51,12 +50,10 @@ void MemoryTreeView::Store::checkInvariants() const {
             auto it = byKey.find(rt::foldCase(d.key));
             if (it == byKey.end() || it->second != i) broken("the key index does not find " + nodeName(i) + " by its key");
         }
-        if (d.object && (d.object->index() != i || !d.object->isCurrent(*this)))
-            broken("the object of " + nodeName(i) + " stands for another node");
+        if (d.object && static_cast<const StoredNode&>(*d.object).indexIn(*this) != i) broken("the object of " + nodeName(i) + " stands for another node");
     }
     if (listed != n) broken("the sibling lists hold " + std::to_string(listed) + " of " + std::to_string(n) + " nodes");
     if (keyed != byKey.size()) broken("the key index holds keys that no node bears");
-    if (selected != NoNode && (selected < 0 || selected >= n)) broken("the selection names no node");
 }
 
 }  // namespace tree

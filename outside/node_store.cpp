@@ -1,0 +1,160 @@
+#include "outside/node_store.h"
+
+#include <utility>
+
+#include "outside/stored_node.h"
+#include "runtime/text.h"
+
+namespace tree {
+namespace {
+
+// Missing, Empty and the empty text all mean "none".
+std::string optionalText(const rt::Variant& v) {
+    if (v.isMissing() || v.isEmpty()) return {};
+    return rt::toText(v);
+}
+
+}  // namespace
+
+NodeStore::~NodeStore() = default;
+
+void NodeStore::requireUsable() const {
+    if (!usable()) throw errControlDeleted();
+}
+
+int32_t NodeStore::findKey(const std::string& key) const {
+    if (key.empty()) return NoNode;
+    auto it = byKey.find(rt::foldCase(key));
+    return it == byKey.end() ? NoNode : it->second;
+}
+
+int32_t NodeStore::indexOf(const rt::Variant& keyOrPosition) const {
+    if (keyOrPosition.isString()) {
+        int32_t found = findKey(rt::toText(keyOrPosition));
+        if (found == NoNode) throw errElementNotFound();
+        return found;
+    }
+    if (keyOrPosition.isObject()) throw rt::errTypeMismatch();
+    int32_t position = rt::toInt32(keyOrPosition);
+    if (position < 1 || position > count()) throw errIndexOutOfBounds();
+    return position - 1;
+}
+
+bool NodeStore::listHasKey(const std::string& key) const { return imageList->ListImages()->hasKey(key); }
+
+rt::Variant NodeStore::checkedImage(const rt::Variant& image) const {
+    if (image.isMissing() || image.isEmpty()) return {};
+    if (image.isString()) {
+        std::string key = rt::toText(image);
+        if (key.empty()) return {};
+        if (!imageList) throw errImageListNotInitialized();
+        if (!listHasKey(key)) throw errElementNotFound();
+        return key;
+    }
+    if (!image.isNumeric()) throw rt::errTypeMismatch();
+    if (!imageList) throw errImageListNotInitialized();
+    int32_t position = rt::toInt32(image);
+    if (position < 1 || position > imageList->ListImages()->Count()) throw errIndexOutOfBounds();
+    return position;
+}
+
+int32_t NodeStore::add(const rt::Variant& relative, const rt::Variant& relationship, const rt::Variant& key,
+                       const rt::Variant& text, const rt::Variant& image) {
+    return insert(prepare(relative, relationship, key, text, image));
+}
+
+NewNode NodeStore::prepare(const rt::Variant& relative, const rt::Variant& relationship, const rt::Variant& key,
+                           const rt::Variant& text, const rt::Variant& image) const {
+    int32_t anchor = NoNode;
+    int32_t how = tvwLast;
+    if (!relative.isMissing() && !relative.isEmpty()) {
+        anchor = indexOf(relative);
+        // The control places a node after its relative when no relationship
+        // is given.
+        how = relationship.isMissing() ? tvwNext : rt::toInt32(relationship);
+        if (how < tvwFirst || how > tvwChild) throw rt::errInvalidCall();
+    }
+    NewNode node;
+    node.record.key = optionalText(key);
+    node.foldedKey = rt::foldCase(node.record.key);
+    if (!node.record.key.empty() && byKey.count(node.foldedKey)) throw errKeyNotUnique();
+    node.record.image = checkedImage(image);
+    node.record.text = optionalText(text);
+    if (anchor != NoNode) node.place = placeBy(anchor, how);
+    return node;
+}
+
+Placement NodeStore::placeBy(int32_t anchor, int32_t how) const {
+    const NodeRecord& a = nodes[anchor];
+    switch (how) {
+        case tvwFirst:
+            return {a.parent, a.parent == NoNode ? firstRoot : nodes[a.parent].firstChild};
+        case tvwLast:
+            return {a.parent, NoNode};
+        case tvwNext:
+            return {a.parent, a.next};
+        case tvwPrevious:
+            return {a.parent, anchor};
+        default:  // tvwChild
+            return {anchor, NoNode};
+    }
+}
+
+int32_t NodeStore::insert(NewNode node) {
+    const int32_t index = count();
+    const bool keyed = !node.record.key.empty();
+    if (keyed) byKey.emplace(node.foldedKey, index);
+    try {
+        nodes.push_back(std::move(node.record));
+    } catch (...) {
+        if (keyed) byKey.erase(node.foldedKey);  // out of memory: undo the key too
+        throw;
+    }
+    link(index, node.place);
+    return index;
+}
+
+void NodeStore::link(int32_t index, Placement place) {
+    const auto [parent, before] = place;
+    int32_t& first = parent == NoNode ? firstRoot : nodes[parent].firstChild;
+    int32_t& last = parent == NoNode ? lastRoot : nodes[parent].lastChild;
+    int32_t& siblings = parent == NoNode ? roots : nodes[parent].children;
+    NodeRecord& d = nodes[index];
+    const int32_t previous = before == NoNode ? last : nodes[before].previous;
+    d.parent = parent;
+    d.previous = previous;
+    d.next = before;
+    (previous == NoNode ? first : nodes[previous].next) = index;
+    (before == NoNode ? last : nodes[before].previous) = index;
+    ++siblings;
+}
+
+void NodeStore::clear() { std::vector<NodeRecord> old = takeAll(); }
+
+std::vector<NodeRecord> NodeStore::takeAll() {
+    ++generation;
+    std::vector<NodeRecord> old;
+    old.swap(nodes);
+    byKey.clear();
+    firstRoot = lastRoot = NoNode;
+    roots = 0;
+    return old;
+}
+
+void NodeStore::setText(int32_t index, const std::string& text) { nodes[index].text = text; }
+
+void NodeStore::setImage(int32_t index, const rt::Variant& image) {
+    rt::Variant checked = checkedImage(image);
+    nodes[index].image = std::move(checked);
+}
+
+int16_t NodeStore::expanded(int32_t index) const { return nodes[index].expanded; }
+void NodeStore::setExpanded(int32_t index, int16_t expanded) { nodes[index].expanded = expanded; }
+
+rt::Ref<TreeNode> NodeStore::objectFor(int32_t index) {
+    NodeRecord& d = nodes[index];
+    if (!d.object) d.object = rt::make<StoredNode>(shared_from_this(), index);
+    return d.object;
+}
+
+}  // namespace tree

@@ -1,0 +1,135 @@
+#pragma once
+// The node data that every tree view keeps, whatever shows the nodes: one
+// record per node, the links between them, the key index and the image list
+// that images are checked against. A view derives its own data from this and
+// adds what it shows (rows, widget items).
+//
+// Nodes live in one vector in the order of adding, so a node's index is its
+// position - 1. Siblings form a doubly linked list through indices, and each
+// node keeps its first and last child and a child count, which makes every
+// add, walk step and count O(1).
+//
+// The view owns the data; the node objects handed out (stored_node.h) watch
+// it weakly, so they can tell when the tree was cleared or is gone, and no
+// object keeps another alive in a circle.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "outside/tree_model.h"
+
+namespace tree {
+
+inline constexpr int32_t NoNode = -1;
+
+struct NodeRecord {
+    std::string key;  // as given; empty for a node without key
+    std::string text;
+    rt::Variant tag;
+    rt::Variant image;  // Empty, an image key or a list position
+    int32_t parent = NoNode;
+    int32_t previous = NoNode;
+    int32_t next = NoNode;
+    int32_t firstChild = NoNode;
+    int32_t lastChild = NoNode;
+    int32_t children = 0;
+    int16_t expanded = 0;  // the value last given
+    // The object handed out for this node, made on first request and kept
+    // with the node, so that every request gets the very same object: a
+    // StoredNode (stored_node.h).
+    rt::Ref<TreeNode> object;
+};
+
+// Where a new node goes: into its parent's child list (the roots for
+// NoNode), right before `before`, or last for NoNode.
+struct Placement {
+    int32_t parent = NoNode;
+    int32_t before = NoNode;
+};
+
+// A node whose arguments passed every check, ready to go in.
+struct NewNode {
+    NodeRecord record;
+    std::string foldedKey;
+    Placement place;
+};
+
+class NodeStore : public std::enable_shared_from_this<NodeStore> {
+public:
+    std::vector<NodeRecord> nodes;                    // index = position - 1
+    std::unordered_map<std::string, int32_t> byKey;  // folded key -> index
+    int32_t firstRoot = NoNode;
+    int32_t lastRoot = NoNode;
+    int32_t roots = 0;
+    // Grows with every Clear: node objects of an older generation are dead.
+    uint64_t generation = 0;
+    rt::Ref<ImageList> imageList;
+
+    virtual ~NodeStore();
+
+    int32_t count() const noexcept { return static_cast<int32_t>(nodes.size()); }
+    // False once the view can no longer work (its widget is gone).
+    virtual bool usable() const noexcept { return true; }
+    // 35605 when the view cannot work.
+    void requireUsable() const;
+
+    // A node by key (text) or 1-based position (number): 35601, 35600, or
+    // the conversion's own error for other kinds.
+    int32_t indexOf(const rt::Variant& keyOrPosition) const;
+    // The node bearing a key, or NoNode (the empty key is borne by none).
+    int32_t findKey(const std::string& key) const;
+    // An image as a node stores it, after the checks against the image list.
+    rt::Variant checkedImage(const rt::Variant& image) const;
+
+    // Nodes.Add: checks every argument first, then adds and links the node.
+    virtual int32_t add(const rt::Variant& relative, const rt::Variant& relationship, const rt::Variant& key,
+                        const rt::Variant& text, const rt::Variant& image);
+    // Nodes.Clear.
+    virtual void clear();
+
+    // What a node shows, which a view may keep its own way (the records
+    // keep it by default). The node objects answer through these.
+    virtual void setText(int32_t index, const std::string& text);
+    // Checks the image against the image list first.
+    virtual void setImage(int32_t index, const rt::Variant& image);
+    virtual int16_t expanded(int32_t index) const;
+    virtual void setExpanded(int32_t index, int16_t expanded);
+    virtual bool isSelected(int32_t index) const = 0;
+    virtual void setSelected(int32_t index, int16_t selected) = 0;
+
+    // The one object that stands for a node.
+    rt::Ref<TreeNode> objectFor(int32_t index);
+    rt::Ref<TreeNode> objectOrNothing(int32_t index) { return index == NoNode ? nullptr : objectFor(index); }
+
+    // Checks the parent and sibling links, child counts, the order of adding
+    // and the key index; throws std::logic_error naming the first broken one.
+    virtual void checkInvariants() const;
+
+protected:
+    // The steps of add, for views that do more between them. prepare checks
+    // the arguments in the control's order and changes nothing; insert
+    // either adds the node or, out of memory, leaves the tree as it was.
+    NewNode prepare(const rt::Variant& relative, const rt::Variant& relationship, const rt::Variant& key,
+                    const rt::Variant& text, const rt::Variant& image) const;
+    int32_t insert(NewNode node);
+    // Empties the tree and hands back the old records, for the caller to let
+    // go once the view is consistent again: releasing a tag may run any code,
+    // this tree's included.
+    [[nodiscard]] std::vector<NodeRecord> takeAll();
+
+    // Whether the image list has an image key.
+    virtual bool listHasKey(const std::string& key) const;
+
+    [[noreturn]] static void broken(const std::string& what);
+    static std::string nodeName(int32_t index);
+    static std::string ownerName(int32_t owner);
+
+private:
+    Placement placeBy(int32_t anchor, int32_t how) const;
+    void link(int32_t index, Placement place);
+};
+
+}  // namespace tree

@@ -1,0 +1,96 @@
+#include "outside/stored_node.h"
+
+#include <utility>
+
+namespace tree {
+
+StoredNode::StoredNode(const std::shared_ptr<NodeStore>& store, int32_t index)
+    : store_(store), data_(store.get()), generation_(store->generation), index_(index) {}
+
+std::shared_ptr<NodeStore> StoredNode::live() const {
+    auto s = store_.lock();
+    if (!s || !s->usable() || !isCurrent(*s)) throw errControlDeleted();
+    return s;
+}
+
+NodeStore& StoredNode::current() const {
+    if (store_.expired() || !data_->usable() || !isCurrent(*data_)) throw errControlDeleted();
+    return *data_;
+}
+
+int32_t StoredNode::indexIn(const NodeStore& store) const {
+    return belongsTo(store) && isCurrent(store) && store.usable() ? index_ : NoNode;
+}
+
+std::string StoredNode::Key() { return record().key; }
+std::string StoredNode::Text() { return record().text; }
+void StoredNode::setText(const std::string& text) { live()->setText(index_, text); }
+rt::Variant StoredNode::Tag() { return record().tag; }
+
+void StoredNode::setTag(const rt::Variant& tag) {
+    auto s = live();
+    // The old tag goes only after the new one is in place, while `s` still
+    // holds the data: its release may run any code, this tree's included.
+    rt::Variant old = std::exchange(s->nodes[index_].tag, tag);
+}
+
+rt::Variant StoredNode::Image() { return record().image; }
+// Changing the image key runs no outside code: a widget repaints later.
+void StoredNode::setImage(const rt::Variant& image) { current().setImage(index_, image); }
+
+rt::Ref<TreeNode> StoredNode::Child() {
+    NodeStore& s = current();
+    return s.objectOrNothing(s.nodes[index_].firstChild);
+}
+
+rt::Ref<TreeNode> StoredNode::Next() {
+    NodeStore& s = current();
+    return s.objectOrNothing(s.nodes[index_].next);
+}
+
+rt::Ref<TreeNode> StoredNode::Parent() {
+    NodeStore& s = current();
+    return s.objectOrNothing(s.nodes[index_].parent);
+}
+
+int32_t StoredNode::Children() { return record().children; }
+int16_t StoredNode::Expanded() { return current().expanded(index_); }
+// Opening, closing and selecting may make a widget emit signals.
+void StoredNode::setExpanded(int16_t expanded) { live()->setExpanded(index_, expanded); }
+int16_t StoredNode::Selected() { return current().isSelected(index_) ? rt::True16 : rt::False16; }
+void StoredNode::setSelected(int16_t selected) { live()->setSelected(index_, selected); }
+
+std::shared_ptr<NodeStore> StoredNodes::live() const {
+    auto s = store_.lock();
+    if (!s) throw errControlDeleted();
+    s->requireUsable();
+    return s;
+}
+
+NodeStore& StoredNodes::current() const {
+    if (store_.expired()) throw errControlDeleted();
+    data_->requireUsable();
+    return *data_;
+}
+
+rt::Ref<TreeNode> StoredNodes::Item(const rt::Variant& indexOrKey) {
+    NodeStore& s = current();
+    return s.objectFor(s.indexOf(indexOrKey));
+}
+
+int32_t StoredNodes::Count() { return current().count(); }
+
+rt::Ref<TreeNode> StoredNodes::Add(const rt::Variant& relative, const rt::Variant& relationship,
+                                   const rt::Variant& key, const rt::Variant& text, const rt::Variant& image) {
+    auto s = live();
+    const uint64_t generation = s->generation;
+    const int32_t index = s->add(relative, relationship, key, text, image);
+    // Outside code run by the add (a slot of the host on a widget's signals)
+    // may have emptied the tree.
+    if (s->generation != generation || !s->usable()) throw errControlDeleted();
+    return s->objectFor(index);
+}
+
+void StoredNodes::Clear() { live()->clear(); }
+
+}  // namespace tree

@@ -1,0 +1,243 @@
+#include "adapters/qt/demo/settings_window.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include "outside/error_handler_standin.h"
+#include "runtime/collection.h"
+
+namespace qt_demo {
+namespace {
+
+using namespace Sarn10B;
+
+struct ItemSetting {
+    const char* key;
+    const char* text;
+    int32_t style;
+    const char* tag;
+};
+
+struct SectionSetting {
+    const char* key;
+    const char* text;
+    const char* tag;
+    std::vector<ItemSetting> items;
+};
+
+// Check boxes and option buttons, mixed as a settings dialog has them.
+const std::vector<SectionSetting>& settings() {
+    static const std::vector<SectionSetting> sections = {
+        {"S1", "Text formatting", "How new text looks",
+         {{"CBbold", "Bold", TVSNodeStyle_CheckBoxoff, "Shows new text in bold type"},
+          {"CBitalic", "Italic", TVSNodeStyle_CheckBoxOn, "Slants new text"},
+          {"CBunder", "Underline", TVSNodeStyle_CheckBoxoff, "Draws a line under new text"},
+          {"CBstrike", "Strikethrough", TVSNodeStyle_CheckBoxoff, "Draws a line through new text"}}},
+        {"S2", "Alignment", "Where lines start and end",
+         {{"OBleft", "Left", TVSNodeStyle_OptionButtonOn, "Lines start at the left margin"},
+          {"OBcentre", "Centred", TVSNodeStyle_OptionButtonOff, "Lines are centred between the margins"},
+          {"OBright", "Right", TVSNodeStyle_OptionButtonOff, "Lines end at the right margin"},
+          {"OBjustify", "Justified", TVSNodeStyle_OptionButtonOff, "Lines reach both margins"}}},
+        {"S3", "Saving", "When and how documents are saved",
+         {{"CBautosave", "Save automatically every 10 minutes", TVSNodeStyle_CheckBoxOn, "Saves open documents"},
+          {"CBbackup", "Keep a backup copy", TVSNodeStyle_CheckBoxoff, "Keeps the previous version beside it"},
+          {"OBplain", "Save as plain text", TVSNodeStyle_OptionButtonOn, "Only the characters are saved"},
+          {"OBrich", "Save as rich text", TVSNodeStyle_OptionButtonOff, "Formatting is saved too"}}},
+        {"S4", "Line endings", "How lines end in saved files",
+         {{"OBlf", "LF only", TVSNodeStyle_OptionButtonOn, "One line feed"},
+          {"OBcrlf", "CR LF", TVSNodeStyle_OptionButtonOff, "Carriage return and line feed"},
+          {"OBcr", "CR only", TVSNodeStyle_OptionButtonOff, "One carriage return"}}},
+        {"S5", "Spelling", "What the spelling check looks at",
+         {{"CBastype", "Check spelling as you type", TVSNodeStyle_CheckBoxOn, "Marks unknown words at once"},
+          {"CBcaps", "Ignore words in capitals", TVSNodeStyle_CheckBoxOn, "Skips words written in capitals only"},
+          {"CBdigits", "Ignore words with numbers", TVSNodeStyle_CheckBoxoff, "Skips words such as A4"}}},
+    };
+    return sections;
+}
+
+const char* const PictureSetNames[] = {"Check boxes", "Wrong and right marks", "Wrong and right marks in colour",
+                                       "Locked and unlocked"};
+
+QString joined(const rt::Ref<rt::Collection>& collection) {
+    QStringList parts;
+    for (const auto& text : collection->texts()) parts << QString::fromStdString(text);
+    return parts.isEmpty() ? QStringLiteral("none") : parts.join(QStringLiteral(", "));
+}
+
+}  // namespace
+
+SettingsWindow::SettingsWindow() : tree_(new QTreeWidget) {
+    setWindowTitle(QStringLiteral("Editor settings"));
+    tree_->setHeaderHidden(true);
+    tree_->setColumnCount(1);
+    // The window has its tree widget; the tree view wraps it, and the
+    // manager drives the tree view.
+    treeView_ = rt::make<qt_tree::QtTreeView>(tree_);
+    outside::registerErrorHandlerStandIn([this](const std::string& line) { addReport(line); });
+    manager_->setTreeViewObject(treeView_);
+    manager_->setTaginToolTip(rt::True16);
+    buildLayout();
+    addSettings();
+}
+
+SettingsWindow::~SettingsWindow() {
+    // Reports after the window is gone go to standard error again.
+    outside::registerErrorHandlerStandIn();
+    manager_->setTreeViewObject(nullptr);
+}
+
+void SettingsWindow::buildLayout() {
+    auto* heading = new QLabel(QStringLiteral("<b>Editor settings</b><br>Click an item to change it. Ctrl+A opens or "
+                                              "closes every section; F10 tells about the item clicked last."));
+    heading->setWordWrap(true);
+
+    pictureSets_ = new QComboBox;
+    for (const char* name : PictureSetNames) pictureSets_->addItem(QString::fromUtf8(name));
+    connect(pictureSets_, &QComboBox::currentIndexChanged, this, [this](int set) { usePictureSet(set); });
+
+    auto* selectAll = new QPushButton(QStringLiteral("Select all"));
+    auto* invert = new QPushButton(QStringLiteral("Invert"));
+    auto* expand = new QPushButton(QStringLiteral("Expand all"));
+    auto* collapse = new QPushButton(QStringLiteral("Collapse all"));
+    query_ = new QPushButton(QStringLiteral("Query section"));
+    connect(selectAll, &QPushButton::clicked, this, [this] { manager_->CBSelectAll(selectedSection(), rt::True16); });
+    connect(invert, &QPushButton::clicked, this,
+            [this] { manager_->CBSelectAll(selectedSection(), rt::False16, rt::True16); });
+    connect(expand, &QPushButton::clicked, this, [this] { manager_->ExpandAll(rt::True16); });
+    connect(collapse, &QPushButton::clicked, this, [this] { manager_->ExpandAll(rt::False16); });
+    connect(query_, &QPushButton::clicked, this, [this] { querySection(); });
+
+    auto* followPointer = new QCheckBox(QStringLiteral("Selection follows the pointer"));
+    auto* tagAsTip = new QCheckBox(QStringLiteral("Show the item's note as tool tip"));
+    tagAsTip->setChecked(true);
+    connect(followPointer, &QCheckBox::toggled, this,
+            [this](bool on) { manager_->setHitTestOnMouseMove(on ? rt::True16 : rt::False16); });
+    connect(tagAsTip, &QCheckBox::toggled, this,
+            [this](bool on) { manager_->setTaginToolTip(on ? rt::True16 : rt::False16); });
+
+    auto* pictureBox = new QGroupBox(QStringLiteral("Picture set"));
+    auto* pictureLayout = new QVBoxLayout(pictureBox);
+    pictureLayout->addWidget(pictureSets_);
+
+    auto* sectionBox = new QGroupBox(QStringLiteral("Selected section"));
+    auto* sectionLayout = new QGridLayout(sectionBox);
+    sectionLayout->addWidget(selectAll, 0, 0);
+    sectionLayout->addWidget(invert, 0, 1);
+    sectionLayout->addWidget(query_, 1, 0, 1, 2);
+
+    auto* treeBox = new QGroupBox(QStringLiteral("Whole tree"));
+    auto* treeLayout = new QVBoxLayout(treeBox);
+    auto* expandRow = new QHBoxLayout;
+    expandRow->addWidget(expand);
+    expandRow->addWidget(collapse);
+    treeLayout->addLayout(expandRow);
+    treeLayout->addWidget(followPointer);
+    treeLayout->addWidget(tagAsTip);
+
+    result_ = new QLabel(QStringLiteral("Select a section and press Query section."));
+    result_->setWordWrap(true);
+    result_->setAlignment(Qt::AlignTop | Qt::AlignLeft);
+    result_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    auto* resultBox = new QGroupBox(QStringLiteral("Query result"));
+    auto* resultLayout = new QVBoxLayout(resultBox);
+    resultLayout->addWidget(result_);
+
+    auto* side = new QVBoxLayout;
+    side->addWidget(pictureBox);
+    side->addWidget(sectionBox);
+    side->addWidget(treeBox);
+    side->addWidget(resultBox, 1);
+
+    auto* top = new QHBoxLayout;
+    top->addWidget(tree_, 3);
+    top->addLayout(side, 2);
+
+    reports_ = new QListWidget;
+    reports_->setFixedHeight(92);
+    auto* reportBox = new QGroupBox(QStringLiteral("Reports of the error channel"));
+    auto* reportLayout = new QVBoxLayout(reportBox);
+    reportLayout->addWidget(reports_);
+
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QWidget::close);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(heading);
+    layout->addLayout(top, 1);
+    layout->addWidget(reportBox);
+    layout->addWidget(buttons);
+    resize(860, 720);
+}
+
+void SettingsWindow::addSettings(const std::vector<int32_t>& styles, const std::vector<bool>& open) {
+    size_t item = 0;
+    size_t section = 0;
+    for (const auto& s : settings()) {
+        const bool opened = section < open.size() ? open[section] : true;
+        manager_->AddNode({.sKey = s.key, .sText = s.text, .enumTVSNodeStyle = TVSNodeStyle_Default,
+                           .bExpanded = opened ? rt::True16 : rt::False16, .sTag = s.tag});
+        for (const auto& i : s.items) {
+            const int32_t style = item < styles.size() ? styles[item] : i.style;
+            manager_->AddNode({.sRelative = s.key, .sRelationship = tree::tvwChild, .sKey = i.key, .sText = i.text,
+                               .enumTVSNodeStyle = style, .sTag = i.tag});
+            ++item;
+        }
+        ++section;
+    }
+}
+
+void SettingsWindow::usePictureSet(int set) {
+    std::vector<int32_t> styles;
+    std::vector<bool> open;
+    for (const auto& s : settings()) {
+        open.push_back(treeView_->Nodes()->Item(rt::Variant(s.key))->Expanded() != 0);
+        for (const auto& i : s.items) styles.push_back(manager_->GetTVSNodeStyle(s.key, i.key));
+    }
+    manager_->Refresh();  // empties the tree and drops the pictures
+    manager_->setTreeViewObject(treeView_);
+    manager_->setImageStyles(set);
+    addSettings(styles, open);
+}
+
+std::string SettingsWindow::selectedSection() const {
+    auto node = treeView_->nodeOf(tree_->currentItem());
+    if (!node) return {};
+    auto parent = node->Parent();
+    return parent ? parent->Key() : node->Key();
+}
+
+void SettingsWindow::querySection() {
+    const std::string section = selectedSection();
+    // The manager adds to its text and key collections at every query.
+    manager_->setQueryNodeTextCollection(nullptr);
+    manager_->setQueryNodeKeysCollection(nullptr);
+    if (section.empty()) {
+        manager_->QueryNodeCollection(section);  // the manager says why it finds nothing
+        result_->setText(QStringLiteral("No section is selected: see the reports below."));
+        return;
+    }
+    auto checkBoxes = manager_->QueryNodeCollection(section, TVSNodeType_CB);
+    const QString items = joined(manager_->QueryNodeTextCollection());
+    auto options = manager_->QueryNodeCollection(section, TVSNodeType_OB);
+    manager_->setQueryNodeTextCollection(nullptr);
+    manager_->setQueryNodeKeysCollection(nullptr);
+    const std::string title = treeView_->Nodes()->Item(rt::Variant(section))->Text();
+    result_->setText(QStringLiteral("<b>%1</b> (%2)<br>check box states: %3<br>option button states: %4<br>items: %5")
+                         .arg(QString::fromStdString(title).toHtmlEscaped(), QString::fromStdString(section),
+                              joined(checkBoxes), joined(options), items.toHtmlEscaped()));
+}
+
+void SettingsWindow::addReport(const std::string& line) {
+    reports_->addItem(QString::fromStdString(line));
+    reports_->scrollToBottom();
+}
+
+}  // namespace qt_demo

@@ -1,0 +1,62 @@
+#include "adapters/qt/qt_icons.h"
+
+#include <QImage>
+#include <QPixmap>
+
+#include "runtime/text.h"
+
+namespace qt_tree {
+namespace {
+
+QPixmap scaledTo(const QImage& image, int size) {
+    if (image.width() == size && image.height() == size) return QPixmap::fromImage(image);
+    // Growing repeats pixels; shrinking averages them.
+    const auto mode = image.width() < size ? Qt::FastTransformation : Qt::SmoothTransformation;
+    return QPixmap::fromImage(image.scaled(size, size, Qt::KeepAspectRatio, mode));
+}
+
+rt::Ref<rt::Picture> pictureFor(tree::ListImages& images, const rt::Variant& image) {
+    if (image.isString()) return images.pictureFor(rt::toText(image));
+    if (!image.isNumeric()) return nullptr;
+    const int32_t position = rt::toInt32(image);
+    if (position < 1 || position > images.Count()) return nullptr;
+    return images.Item(position)->Picture();
+}
+
+}  // namespace
+
+QIcon iconOf(const rt::Picture& picture) {
+    if (picture.width() <= 0 || picture.height() <= 0) return {};
+    const std::vector<uint8_t> rgba = picture.rgba();
+    const QImage image = QImage(rgba.data(), picture.width(), picture.height(), picture.width() * 4,
+                                QImage::Format_RGBA8888)
+                             .copy();  // the bytes go with this function
+    QIcon icon;
+    icon.addPixmap(scaledTo(image, IconSize));
+    icon.addPixmap(scaledTo(image, 2 * IconSize));
+    return icon;
+}
+
+QIcon IconCache::iconFor(const rt::Ref<tree::ImageList>& list, const rt::Variant& image) {
+    if (!list || image.isEmpty()) return {};
+    auto images = list->ListImages();
+    if (list_.get() != list.get() || revision_ != images->revision()) {
+        icons_.clear();
+        list_ = list;
+        revision_ = images->revision();
+    }
+    std::string key;
+    if (image.isString())
+        key = rt::foldCase(rt::toText(image));
+    else if (image.isNumeric())
+        key = "#" + std::to_string(rt::toInt32(image));
+    else
+        return {};
+    if (auto it = icons_.find(key); it != icons_.end()) return it->second;
+    auto picture = pictureFor(*images, image);
+    QIcon icon = picture ? iconOf(*picture) : QIcon();
+    icons_.emplace(std::move(key), icon);
+    return icon;
+}
+
+}  // namespace qt_tree

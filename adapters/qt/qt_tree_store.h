@@ -1,0 +1,110 @@
+#pragma once
+// The data of one Qt tree view: the node data that every tree view keeps,
+// the widget and the item that shows each node (a vector indexed like the
+// records; the widget's child lists follow the same order), and the view's
+// own properties and listeners. The view owns it; the node objects that
+// callers hold watch it weakly, and the widget's items hold it strongly, so
+// that a widget that outlives its view keeps showing its icons.
+
+#include <QPointer>
+#include <QSet>
+#include <QTreeWidget>
+#include <QTreeWidgetItem>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "adapters/qt/qt_icons.h"
+#include "adapters/qt/qt_tree_view.h"
+#include "outside/node_store.h"
+#include "outside/tree_events.h"
+
+namespace qt_tree {
+
+using tree::NoNode;
+class NodeItem;
+
+struct QtTreeView::Store final : tree::NodeStore {
+    QPointer<QTreeWidget> widget;
+    std::vector<NodeItem*> items;  // index as in nodes; owned by the widget
+    // The view was released, or the widget was deleted: nothing works.
+    bool viewGone = false;
+    bool widgetGone = false;
+    // The view made the widget itself.
+    bool ownsWidget = false;
+
+    // The image key that the list last had, so that a walk that gives every
+    // item the same key looks it up once. Forgotten with the list.
+    mutable std::string lastFoundKey;
+    mutable uint64_t lastFoundRevision = 0;
+    IconCache icons;
+    int32_t labelEdit = 0;
+    std::string toolTipText;
+    bool offersToolTipText = true;
+    tree::EventSource events;
+    // A repaint of the viewport is asked for and has not happened yet, so
+    // that a burst of image changes costs one repaint.
+    bool repaintPending = false;
+    // Our own changes to an item's text, which need no copying back.
+    int quietItemChanges = 0;
+
+    bool usable() const noexcept override { return !viewGone && !widgetGone; }
+    void setImageList(const rt::Ref<tree::ImageList>& list);
+
+    int32_t add(const rt::Variant& relative, const rt::Variant& relationship, const rt::Variant& key,
+                const rt::Variant& text, const rt::Variant& image) override;
+    void clear() override;
+    // The host's items of a wrapped widget become nodes without key.
+    void adoptItems();
+    // The widget was deleted, and its items with it.
+    void forgetWidget();
+
+    // The index of the node that an item shows, or NoNode.
+    int32_t indexOfItem(const QTreeWidgetItem* item) const;
+
+    // What a node shows is its item's.
+    void setText(int32_t index, const std::string& text) override;
+    void setImage(int32_t index, const rt::Variant& image) override;
+    int16_t expanded(int32_t index) const override;
+    void setExpanded(int32_t index, int16_t expanded) override;
+    bool isSelected(int32_t index) const override;
+    void setSelected(int32_t index, int16_t selected) override;
+    // The icon that a node shows now.
+    QIcon iconOf(int32_t index);
+    void repaintSoon();
+
+    void checkInvariants() const override;
+
+protected:
+    bool listHasKey(const std::string& key) const override;
+
+private:
+    std::shared_ptr<Store> self() { return std::static_pointer_cast<Store>(shared_from_this()); }
+    // The widget's items in one sibling list stand in the order of the links.
+    void checkItemOrder(int32_t owner) const;
+    // Adds a node for an item of the host, then for its children; notes in
+    // `open` the nodes whose items were open. Returns the node's index.
+    int32_t adopt(QTreeWidgetItem* hostItem, int32_t parent, const QSet<const QTreeWidgetItem*>& wasOpen,
+                  std::vector<int32_t>& open);
+};
+
+// The item that shows a node. It asks the view's data for its icon when the
+// widget paints it, so that changing an image key changes nothing in the
+// widget's model and costs no more than one repaint for any number of items.
+class NodeItem final : public QTreeWidgetItem {
+public:
+    NodeItem(std::shared_ptr<QtTreeView::Store> store, int32_t index);
+    // Takes the look of one of the host's items.
+    NodeItem(const QTreeWidgetItem& look, std::shared_ptr<QtTreeView::Store> store, int32_t index);
+
+    QVariant data(int column, int role) const override;
+    const QtTreeView::Store* store() const noexcept { return store_.get(); }
+    int32_t index() const noexcept { return index_; }
+
+private:
+    std::shared_ptr<QtTreeView::Store> store_;
+    int32_t index_;
+};
+
+}  // namespace qt_tree

@@ -1,0 +1,88 @@
+#pragma once
+// A tree view over a Qt QTreeWidget: the style manager drives it exactly as
+// it drives the in-memory tree view, with the same rules and failure numbers,
+// while the widget shows the nodes and raises the events.
+//
+// Nodes are the widget's items. The view keeps its own record of every node
+// (key, tag, image key, links) beside its item: keys are unique and looked up
+// without regard to case, positions run 1 to Count in the order of adding,
+// and Clear empties the tree, after which node objects taken before fail
+// with 35605. A node shows, as its icon, the picture of the view's image list
+// under its image key.
+//
+// Events come from the widget: a left click on an item raises NodeClick, key
+// presses and releases raise KeyDown and KeyUp with the control's key codes,
+// and pointer moves over the viewport raise MouseMove in viewport pixels,
+// the coordinates that HitTest takes.
+//
+// Items that the host puts into the widget itself are no nodes: clicks on
+// them raise nothing and HitTest does not find them.
+
+#include <QtGlobal>
+#include <memory>
+#include <string>
+
+#include "outside/tree_model.h"
+
+QT_BEGIN_NAMESPACE
+class QTreeWidget;
+class QTreeWidgetItem;
+QT_END_NAMESPACE
+
+namespace qt_tree {
+
+class WidgetHooks;
+
+class QtTreeView : public tree::TreeView {
+public:
+    // Makes a widget of its own, without parent. When the view goes it
+    // deletes that widget, unless a window of the host has taken it in.
+    QtTreeView();
+    // Wraps a widget that the host owns and keeps. Items already in it become
+    // nodes without key, in their order. The widget gets uniform row
+    // heights, 16 pixel icons and no sorting; it stays the host's, and when
+    // the host deletes it, every operation fails with 35605.
+    explicit QtTreeView(QTreeWidget* widget);
+    ~QtTreeView() override;
+
+    // The widget, or nothing once it is gone.
+    QTreeWidget* widget() const;
+
+    rt::Ref<tree::TreeNodes> Nodes() override;
+    rt::Ref<tree::ImageList> GetImageList() override;
+    void SetImageList(const rt::Ref<tree::ImageList>& list) override;
+    // 0 lets the user edit a selected item's text (click it once more, or
+    // press the edit key); any other mode leaves editing to the host.
+    int32_t LabelEdit() override;
+    void setLabelEdit(int32_t mode) override;
+    // x and y in the viewport's pixels, as MouseMove gives them.
+    rt::Ref<tree::TreeNode> HitTest(float x, float y) override;
+    // The widget's tool tip.
+    std::string ToolTipText() override;
+    void setToolTipText(const std::string& text) override;
+    int32_t advise(tree::TreeViewEvents* listener) override;
+    void unadvise(int32_t cookie) override;
+
+    // A tree view whose container offers no ToolTipText (both accessors 438).
+    void setOffersToolTipText(bool offers);
+    size_t listenerCount() const;
+
+    // The item that shows a node of this view, or nothing.
+    QTreeWidgetItem* itemOf(const rt::Ref<tree::TreeNode>& node) const;
+    // The node that an item shows, or nothing for an item that is no node of
+    // this view.
+    rt::Ref<tree::TreeNode> nodeOf(const QTreeWidgetItem* item) const;
+
+    // Checks the links, counts, key index and that the widget's items stand
+    // in the same tree order; throws std::logic_error naming the first
+    // broken one.
+    void checkInvariants() const;
+
+    struct Store;  // the node data, shared with the node objects and items
+
+private:
+    std::shared_ptr<Store> store_;
+    std::unique_ptr<WidgetHooks> hooks_;
+};
+
+}  // namespace qt_tree

@@ -24,3 +24,6 @@ cmake -S . -B build-threads -G Ninja -DCMAKE_BUILD_TYPE=Debug -DSARN_TSAN=ON -DS
 cmake --build build-threads -j "$jobs" --target server_tests sarn10b
 TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
   build-threads/library/tests/server_tests --gtest_filter='ServerTest.EachThread*'
+
+echo "== the library as a Windows component server, under Wine"
+scripts/test-windows.sh

@@ -1,0 +1,113 @@
+#!/usr/bin/env bash
+# Cross-builds the library for 64-bit Windows with mingw-w64 and tests it as
+# a real component server under Wine: registers sarn10b.dll in a fresh Wine
+# prefix, drives it from VBScript (cscript) and from a native client, then
+# unregisters it and checks that nothing of it is left. Installs the packages
+# it needs when they are missing.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+out=$root/build-windows
+jobs=$(nproc)
+
+need=()
+command -v x86_64-w64-mingw32-g++-posix >/dev/null || need+=(g++-mingw-w64-x86-64)
+command -v x86_64-w64-mingw32-widl >/dev/null || need+=(mingw-w64-tools)
+[ -f /usr/include/wine/wine/windows/oaidl.idl ] || need+=(libwine-dev)
+command -v wine >/dev/null || need+=(wine)
+[ -x /usr/lib/wine/wine64 ] || need+=(wine64)
+command -v cmake >/dev/null || need+=(cmake)
+command -v ninja >/dev/null || need+=(ninja-build)
+command -v g++ >/dev/null || need+=(g++)
+if [ ${#need[@]} -gt 0 ]; then
+  echo "== installing ${need[*]}"
+  sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo=sudo
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
+fi
+
+echo "== build-time tools (native) (at ${SECONDS}s)"
+cmake -S windows/host -B "$out/host" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build "$out/host" -j "$jobs" >/dev/null
+
+echo "== cross-build for Windows (at ${SECONDS}s)"
+cmake -S windows -B "$out" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+  -DCMAKE_TOOLCHAIN_FILE="$root/windows/toolchain-mingw64.cmake" -DSARN_HOST_TOOLS="$out/host" >/dev/null
+cmake --build "$out" -j "$jobs" >/dev/null
+
+echo "== fresh Wine prefix (at ${SECONDS}s)"
+export WINEPREFIX=$out/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH=win64
+unset DISPLAY WAYLAND_DISPLAY
+rm -rf "$WINEPREFIX"
+trap 'wineserver -k 2>/dev/null || true' EXIT
+wine wineboot -i >/dev/null 2>&1
+wineserver -w
+
+failures=0
+winpath() { echo "Z:${1//\//\\}"; }
+fail() {
+  echo "FAILED: $*"
+  failures=$((failures + 1))
+}
+# Runs a test program or script whose last line is "N passed, M failed":
+# both the line and M = 0 are required (Wine's cscript exits 0 on script
+# errors).
+run_counted() {
+  local name=$1
+  shift
+  local output status=0
+  output=$("$@" 2>&1 | tr -d '\r') || status=$?
+  local summary
+  summary=$(printf '%s\n' "$output" | grep -E '^[0-9]+ passed, [0-9]+ failed$' | tail -1 || true)
+  if [ -z "$summary" ]; then
+    printf '%s\n' "$output"
+    fail "$name printed no summary line (status $status)"
+  elif [ "$status" -ne 0 ] || [[ "$summary" != *" 0 failed" ]]; then
+    printf '%s\n' "$output"
+    fail "$name: $summary (status $status)"
+  else
+    echo "ok   $name: $summary"
+  fi
+}
+servers=(sarn10b sarn_tree sarn_outside)
+
+echo "== tests under Wine (at ${SECONDS}s)"
+run_counted "portable sources" wine "$out/portable_smoke.exe"
+if diff <(wine "$out/typelib_text.exe" | tr -d '\r') "$out/generated.idl" >/dev/null; then
+  echo "ok   the Windows build generates the same type library text as the build-time tool"
+else
+  fail "the type library text of the Windows build differs from the one compiled into the DLL"
+fi
+
+for server in "${servers[@]}"; do
+  wine regsvr32 /s "$(winpath "$out/$server.dll")" || fail "regsvr32 $server.dll"
+done
+for script in windows/tests/scripts/*.vbs; do
+  [ "$(basename "$script")" = after_unregister.vbs ] && continue
+  run_counted "$(basename "$script")" wine cscript //nologo "$(winpath "$root/$script")"
+done
+for client in "$out"/tests/*_client.exe; do
+  [ -e "$client" ] && run_counted "$(basename "$client")" wine "$client"
+done
+
+echo "== unregistering (at ${SECONDS}s)"
+for server in "${servers[@]}"; do
+  wine regsvr32 /u /s "$(winpath "$out/$server.dll")" || fail "regsvr32 /u $server.dll"
+done
+run_counted after_unregister.vbs wine cscript //nologo "$(winpath "$root/windows/tests/scripts/after_unregister.vbs")"
+left=$(wine reg export 'HKEY_CLASSES_ROOT' "$(winpath "$out/classes.reg")" /y >/dev/null 2>&1;
+       iconv -f UTF-16LE -t UTF-8 "$out/classes.reg" 2>/dev/null | tr -d '\r' |
+       grep -ciE 'Sarn10B|SarnTree|3D1F2C70|KwBrenta10|DC2D02CB|E43FE17E|BBE2453E|6419B1F7|380405B7|40CD8B51|E532C398|7A1C059C|B9607827|96BB7F19|7CE6E4B5|D547E30A|0CE301AC|C71FCAF0|C1B08FD3|931DE632|66D62AB5|768DFD03|5A3A2964|C6EA3819|20C9CED4|BC549E90' || true)
+if [ "$left" = 0 ]; then
+  echo "ok   unregistering leaves no key of the three servers behind"
+else
+  fail "unregistering left $left registry lines that name the library"
+fi
+
+wineserver -k 2>/dev/null || true
+if [ "$failures" -ne 0 ]; then
+  echo "== $failures Windows test step(s) failed"
+  exit 1
+fi
+echo "== all Windows tests passed (at ${SECONDS}s)"

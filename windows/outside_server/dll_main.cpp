@@ -1,0 +1,13 @@
+// sarn_outside.dll: the stand-ins for the outside components. The entry
+// points are in exports.cpp.
+#include <windows.h>
+
+#include "windows/outside_server/standins.h"
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+    if (reason == DLL_PROCESS_ATTACH) {
+        DisableThreadLibraryCalls(instance);
+        outside_server::recordMessageBoxes();
+    }
+    return TRUE;
+}

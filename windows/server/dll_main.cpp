@@ -1,0 +1,36 @@
+// The Windows side of sarn10b.dll: the entry points themselves are the
+// portable ones (library/server/entry_points.cpp); this tells the platform
+// layer which interface of the type library describes each public class,
+// gives the tree model's objects their automation surface, and lets tree
+// views reached through automation in as tree views.
+#include <windows.h>
+
+#include <cstring>
+
+#include "library/type_library.h"
+#include "runtime/guid.h"
+#include "windows/platform/com_bridge.h"
+#include "windows/platform/dispatch_tree.h"
+#include "windows/platform/tree_tables.h"
+
+namespace {
+
+GUID toGuid(std::string_view text) {
+    GUID out{};
+    if (auto g = rt::Guid::parse(text)) std::memcpy(&out, &*g, sizeof out);
+    return out;
+}
+
+}  // namespace
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+    if (reason == DLL_PROCESS_ATTACH) {
+        DisableThreadLibraryCalls(instance);
+        win::registerTreeTables();
+        win::registerTreeViewAdapter();
+        const auto& lib = Sarn10B::typeLibrary();
+        for (const auto& cls : lib.classes)
+            win::describeClass(*cls.members, toGuid(lib.uuid), static_cast<LCID>(lib.lcid), toGuid(cls.ids.iid));
+    }
+    return TRUE;
+}

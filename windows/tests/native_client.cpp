@@ -1,0 +1,409 @@
+// A native automation client of sarn10b.dll, as a host program written in
+// C++ would be: it reads the registered type library back and compares every
+// class, interface, member and dispatch identifier with the published
+// surface; creates every class through the platform's class registry; calls
+// members by dispatch identifier (late binding, identifiers asked by name
+// and compared); and checks by-reference write-back.
+// Prints "N passed, M failed" and exits with M.
+#include <windows.h>
+#include <objbase.h>
+#include <oleauto.h>
+#include <olectl.h>
+
+#include <cstdio>
+#include <cstring>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "library/identifiers.h"
+#include "library/tests/expected_surface.h"
+
+namespace {
+
+int passed = 0, failed = 0;
+
+void check(bool ok, const std::string& what) {
+    ++(ok ? passed : failed);
+    if (!ok) std::printf("FAILED: %s\n", what.c_str());
+}
+
+std::wstring wide(std::string_view s) { return std::wstring(s.begin(), s.end()); }
+std::string narrow(const wchar_t* s) {
+    std::string out;
+    for (; s && *s; ++s) out += static_cast<char>(*s);
+    return out;
+}
+
+GUID guidOf(std::string_view text) {
+    GUID g{};
+    CLSIDFromString(wide("{" + std::string(text) + "}").c_str(), &g);
+    return g;
+}
+
+std::string hex(long v) {
+    char b[16];
+    std::snprintf(b, sizeof b, "0x%08lx", static_cast<unsigned long>(v));
+    return b;
+}
+
+rt::CallKind kindOf(INVOKEKIND k) {
+    switch (k) {
+        case INVOKE_PROPERTYGET:
+            return rt::CallKind::PropertyGet;
+        case INVOKE_PROPERTYPUT:
+            return rt::CallKind::PropertyLet;
+        case INVOKE_PROPERTYPUTREF:
+            return rt::CallKind::PropertySet;
+        default:
+            return rt::CallKind::Method;
+    }
+}
+
+const Sarn10B::ids::ClassIds* idsOf(const std::string& name) {
+    static const Sarn10B::ids::ClassIds* all[] = {&Sarn10B::ids::StyleManager, &Sarn10B::ids::LibraryObject,
+                                                  &Sarn10B::ids::ListViewWndClass, &Sarn10B::ids::TreeviewWndClass,
+                                                  &Sarn10B::ids::General, &Sarn10B::ids::Advanced};
+    for (auto* c : all)
+        if (c->name == name) return c;
+    return nullptr;
+}
+
+std::string nameOf(ITypeInfo* info, MEMBERID id = MEMBERID_NIL) {
+    BSTR name = nullptr;
+    info->GetDocumentation(id, &name, nullptr, nullptr, nullptr);
+    std::string out = narrow(name);
+    SysFreeString(name);
+    return out;
+}
+
+// Members of the interface part of a dual interface, in slot order.
+std::vector<Sarn10B::test::Slot> slotsOf(ITypeInfo* dual) {
+    std::vector<Sarn10B::test::Slot> out;
+    ITypeInfo* vtable = dual;
+    HREFTYPE ref = 0;
+    if (SUCCEEDED(dual->GetRefTypeOfImplType(static_cast<UINT>(-1), &ref))) dual->GetRefTypeInfo(ref, &vtable);
+    TYPEATTR* attr = nullptr;
+    vtable->GetTypeAttr(&attr);
+    for (UINT i = 0; i < attr->cFuncs; ++i) {
+        FUNCDESC* f = nullptr;
+        if (FAILED(vtable->GetFuncDesc(i, &f))) continue;
+        out.push_back({nameOf(vtable, f->memid), kindOf(f->invkind), static_cast<int32_t>(f->memid)});
+        vtable->ReleaseFuncDesc(f);
+    }
+    vtable->ReleaseTypeAttr(attr);
+    if (vtable != dual) vtable->Release();
+    return out;
+}
+
+void checkTypeLibrary() {
+    ITypeLib* lib = nullptr;
+    HRESULT hr = LoadRegTypeLib(guidOf(Sarn10B::ids::TypeLibrary), 1, 0, 0x409, &lib);
+    check(SUCCEEDED(hr), "the type library is registered (" + hex(hr) + ")");
+    if (FAILED(hr)) return;
+    TLIBATTR* la = nullptr;
+    lib->GetLibAttr(&la);
+    check(la->wMajorVerNum == 1 && la->wMinorVerNum == 0 && la->lcid == 0x409, "type library version 1.0, locale 0x409");
+    lib->ReleaseTLibAttr(la);
+    BSTR libName = nullptr;
+    lib->GetDocumentation(-1, &libName, nullptr, nullptr, nullptr);
+    check(narrow(libName) == "Sarn10B", "the type library is called Sarn10B, not " + narrow(libName));
+    SysFreeString(libName);
+
+    for (const auto& expected : Sarn10B::test::expectedClasses()) {
+        const auto* ids = idsOf(expected.name);
+        check(ids != nullptr, expected.name + " has identifiers");
+        if (!ids) continue;
+        ITypeInfo* coclass = nullptr;
+        hr = lib->GetTypeInfoOfGuid(guidOf(ids->clsid), &coclass);
+        check(SUCCEEDED(hr), expected.name + ": the class is in the type library");
+        if (FAILED(hr)) continue;
+        TYPEATTR* ca = nullptr;
+        coclass->GetTypeAttr(&ca);
+        check(ca->typekind == TKIND_COCLASS && (ca->wTypeFlags & TYPEFLAG_FCANCREATE),
+              expected.name + ": a creatable class");
+        const bool appObject = expected.name == "clsKwOrvel10BA";
+        check(((ca->wTypeFlags & TYPEFLAG_FAPPOBJECT) != 0) == appObject,
+              expected.name + (appObject ? ": the application object" : ": no application object"));
+        check(((ca->wTypeFlags & TYPEFLAG_FPREDECLID) != 0) == appObject,
+              expected.name + (appObject ? ": has a predeclared identifier" : ": no predeclared identifier"));
+        coclass->ReleaseTypeAttr(ca);
+        check(nameOf(coclass) == expected.name, expected.name + ": its name in the type library");
+
+        HREFTYPE ref = 0;
+        ITypeInfo* dual = nullptr;
+        INT implFlags = 0;
+        coclass->GetImplTypeFlags(0, &implFlags);
+        check(SUCCEEDED(coclass->GetRefTypeOfImplType(0, &ref)) && SUCCEEDED(coclass->GetRefTypeInfo(ref, &dual)) &&
+                  (implFlags & IMPLTYPEFLAG_FDEFAULT),
+              expected.name + ": has a default interface");
+        coclass->Release();
+        if (!dual) continue;
+        TYPEATTR* ia = nullptr;
+        dual->GetTypeAttr(&ia);
+        check(IsEqualGUID(ia->guid, guidOf(ids->iid)), expected.name + ": the default interface's identifier");
+        const WORD wanted = TYPEFLAG_FHIDDEN | TYPEFLAG_FDUAL | TYPEFLAG_FNONEXTENSIBLE;
+        check((ia->wTypeFlags & wanted) == wanted,
+              expected.name + ": the default interface is dual, hidden and non-extensible (flags " +
+                  hex(ia->wTypeFlags) + ")");
+        dual->ReleaseTypeAttr(ia);
+        // The interface half of the dual interface carries the automation flag.
+        ITypeInfo* vtable = nullptr;
+        TYPEATTR* va = nullptr;
+        if (SUCCEEDED(dual->GetRefTypeOfImplType(static_cast<UINT>(-1), &ref)) &&
+            SUCCEEDED(dual->GetRefTypeInfo(ref, &vtable)) && SUCCEEDED(vtable->GetTypeAttr(&va))) {
+            check(va->typekind == TKIND_INTERFACE && (va->wTypeFlags & TYPEFLAG_FOLEAUTOMATION),
+                  expected.name + ": the interface half is automation-compatible (flags " + hex(va->wTypeFlags) + ")");
+            vtable->ReleaseTypeAttr(va);
+        } else {
+            check(false, expected.name + ": the default interface has an interface half");
+        }
+        if (vtable) vtable->Release();
+        check(nameOf(dual) == "_" + expected.name, expected.name + ": the default interface is _" + expected.name);
+
+        std::vector<Sarn10B::test::Slot> published;
+        for (const auto& s : expected.slots)
+            if (s.published) published.push_back(s);
+        const auto read = slotsOf(dual);
+        check(read.size() == published.size(),
+              expected.name + ": " + std::to_string(published.size()) + " members, read " + std::to_string(read.size()));
+        for (size_t i = 0; i < read.size() && i < published.size(); ++i) {
+            std::ostringstream a, b;
+            a << read[i];
+            b << published[i];
+            check(read[i] == published[i], expected.name + " slot " + std::to_string(i) + ": " + a.str() +
+                                               ", expected " + b.str());
+        }
+        dual->Release();
+    }
+    lib->Release();
+}
+
+IDispatch* create(std::string_view progId) {
+    CLSID clsid;
+    if (FAILED(CLSIDFromProgID(wide(progId).c_str(), &clsid))) return nullptr;
+    IDispatch* d = nullptr;
+    CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, reinterpret_cast<void**>(&d));
+    return d;
+}
+
+DISPID idOf(IDispatch* d, const std::string& name) {
+    std::wstring w = wide(name);
+    LPOLESTR names[] = {w.data()};
+    DISPID id = DISPID_UNKNOWN;
+    d->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
+    return id;
+}
+
+HRESULT invoke(IDispatch* d, DISPID id, WORD flags, std::vector<VARIANT> argsLastFirst, VARIANT* result,
+               EXCEPINFO* info = nullptr) {
+    DISPID put = DISPID_PROPERTYPUT;
+    const bool assignment = flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF);
+    DISPPARAMS p{argsLastFirst.data(), assignment ? &put : nullptr, static_cast<UINT>(argsLastFirst.size()),
+                 assignment ? 1u : 0u};
+    EXCEPINFO local{};
+    return d->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &p, result, info ? info : &local, nullptr);
+}
+
+void checkLateBinding() {
+    for (const auto& expected : Sarn10B::test::expectedClasses()) {
+        const std::string progId = "Sarn10B." + expected.name;
+        IDispatch* d = create(progId);
+        check(d != nullptr, progId + ": created through the platform's class registry");
+        if (!d) continue;
+        for (const auto& s : expected.slots)
+            check(idOf(d, s.name) == s.dispid, progId + "." + s.name + ": dispatch identifier " + hex(s.dispid));
+        check(idOf(d, "NoSuchMember") == DISPID_UNKNOWN, progId + ": an unknown name has no identifier");
+
+        UINT count = 0;
+        d->GetTypeInfoCount(&count);
+        ITypeInfo* info = nullptr;
+        check(count == 1 && SUCCEEDED(d->GetTypeInfo(0, 0x409, &info)) && info,
+              progId + ": describes itself by its type information");
+        if (info) {
+            check(nameOf(info) == "_" + expected.name, progId + ": its type information is _" + expected.name);
+            info->Release();
+        }
+        d->Release();
+    }
+
+    // Handle through Invoke: let, then get; a text that is no number fails
+    // as a type mismatch with the runtime's number.
+    IDispatch* h = create("Sarn10B.clsKwAmbrTreeviewWndClassA");
+    if (h) {
+        VARIANT v;
+        VariantInit(&v);
+        v.vt = VT_I4;
+        v.lVal = -42;
+        check(invoke(h, 0x68030000, DISPATCH_PROPERTYPUT, {v}, nullptr) == S_OK, "Handle let through Invoke");
+        VARIANT r;
+        VariantInit(&r);
+        check(invoke(h, 0x68030000, DISPATCH_PROPERTYGET, {}, &r) == S_OK && r.vt == VT_I4 && r.lVal == -42,
+              "Handle get through Invoke returns the Long -42");
+        VARIANT text;
+        VariantInit(&text);
+        text.vt = VT_BSTR;
+        text.bstrVal = SysAllocString(L"x");
+        EXCEPINFO info{};
+        const HRESULT hr = invoke(h, 0x68030000, DISPATCH_PROPERTYPUT, {text}, nullptr, &info);
+        check(hr == DISP_E_EXCEPTION && info.scode == static_cast<HRESULT>(0x800A000D),
+              "a text for Handle fails with error 13 (" + hex(hr) + ", " + hex(info.scode) + ")");
+        SysFreeString(info.bstrDescription);
+        SysFreeString(info.bstrSource);
+        SysFreeString(info.bstrHelpFile);
+        VariantClear(&text);
+        check(invoke(h, 0x12345, DISPATCH_METHOD, {}, nullptr) == DISP_E_MEMBERNOTFOUND,
+              "an unknown dispatch identifier is not found");
+        h->Release();
+    }
+}
+
+
+// Typed by-reference arguments, as a compiled client passes them: AddNode
+// writes the image key and picture back, MoreChildrenDefault the child count.
+void checkWriteBack() {
+    IDispatch* tv = create("SarnTree.TreeView");
+    IDispatch* m = create("Sarn10B.clsKwAmbrTvsA");
+    check(tv && m, "the tree view and a style manager are created");
+    if (!tv || !m) {
+        if (tv) tv->Release();
+        if (m) m->Release();
+        return;
+    }
+    VARIANT view;
+    VariantInit(&view);
+    view.vt = VT_DISPATCH;
+    view.pdispVal = tv;
+    check(invoke(m, 0x68030007, DISPATCH_PROPERTYPUTREF, {view}, nullptr) == S_OK, "TreeViewObject is bound");
+
+    struct Call {
+        const wchar_t* relative;
+        LONG relationship;
+        const wchar_t* key;
+        LONG style;
+        const char* expectedImageKey;
+        bool expectPicture;
+    };
+    const Call calls[] = {
+        {L"", 0, L"S1", 0, "S1", true},           // a section: its own key and the blank picture
+        {L"S1", 4, L"CBbold", 1, "chkoff", false},  // a check box that is off
+        {L"S1", 4, L"OBleft", 4, "opton", false},   // an option button that is on
+    };
+    for (const auto& c : calls) {
+        const std::string name = narrow(c.key);
+        BSTR relative = SysAllocString(c.relative), key = SysAllocString(c.key), text = SysAllocString(c.key);
+        BSTR imageKey = SysAllocString(L""), tag = SysAllocString(L"");
+        LONG relationship = c.relationship, style = c.style;
+        IDispatch* picture = nullptr;
+        VARIANT_BOOL expanded = VARIANT_FALSE;
+        std::vector<VARIANT> args(9);
+        for (auto& a : args) VariantInit(&a);
+        // Last to first: sTag, bExpanded, picture, image key, style, text, key, relationship, relative.
+        args[0].vt = VT_BYREF | VT_BSTR, args[0].pbstrVal = &tag;
+        args[1].vt = VT_BYREF | VT_BOOL, args[1].pboolVal = &expanded;
+        args[2].vt = VT_BYREF | VT_DISPATCH, args[2].ppdispVal = &picture;
+        args[3].vt = VT_BYREF | VT_BSTR, args[3].pbstrVal = &imageKey;
+        args[4].vt = VT_BYREF | VT_I4, args[4].plVal = &style;
+        args[5].vt = VT_BYREF | VT_BSTR, args[5].pbstrVal = &text;
+        args[6].vt = VT_BYREF | VT_BSTR, args[6].pbstrVal = &key;
+        args[7].vt = VT_BYREF | VT_I4, args[7].plVal = &relationship;
+        args[8].vt = VT_BYREF | VT_BSTR, args[8].pbstrVal = &relative;
+        VARIANT result;
+        VariantInit(&result);
+        const HRESULT hr = invoke(m, 0x6003000A, DISPATCH_METHOD, args, &result);
+        check(hr == S_OK && result.vt == VT_EMPTY, name + ": AddNode succeeds and answers Empty");
+        check(narrow(imageKey) == c.expectedImageKey,
+              name + ": the image key written back is " + narrow(imageKey) + ", expected " + c.expectedImageKey);
+        check((picture != nullptr) == c.expectPicture, name + (c.expectPicture ? ": the blank picture is written back"
+                                                                              : ": no picture is written back"));
+        check(narrow(key) == name && style == c.style && relationship == c.relationship,
+              name + ": arguments that AddNode does not write keep their values");
+        if (picture) {
+            IPicture* p = nullptr;
+            SHORT type = PICTYPE_NONE;
+            OLE_XSIZE_HIMETRIC width = 0;
+            if (SUCCEEDED(picture->QueryInterface(IID_IPicture, reinterpret_cast<void**>(&p)))) {
+                p->get_Type(&type);
+                p->get_Width(&width);
+                p->Release();
+            }
+            check(type == PICTYPE_BITMAP && width > 0, name + ": the picture is a standard bitmap picture object");
+            picture->Release();
+        }
+        for (BSTR b : {relative, key, text, imageKey, tag}) SysFreeString(b);
+    }
+
+    // MoreChildrenDefault writes the section's child count.
+    BSTR section = SysAllocString(L"S1");
+    LONG count = -1;
+    std::vector<VARIANT> args(2);
+    args[0].vt = VT_BYREF | VT_I4, args[0].plVal = &count;
+    args[1].vt = VT_BYREF | VT_BSTR, args[1].pbstrVal = &section;
+    VARIANT result;
+    VariantInit(&result);
+    check(invoke(m, 0x60030012, DISPATCH_METHOD, args, &result) == S_OK && result.vt == VT_BOOL &&
+              result.boolVal == VARIANT_TRUE,
+          "MoreChildrenDefault answers True for a section with items");
+    check(count == 2, "MoreChildrenDefault writes the child count back (" + std::to_string(count) + ")");
+    SysFreeString(section);
+
+    VARIANT nothing;
+    VariantInit(&nothing);
+    nothing.vt = VT_DISPATCH;
+    nothing.pdispVal = nullptr;
+    invoke(m, 0x68030007, DISPATCH_PROPERTYPUTREF, {nothing}, nullptr);
+    m->Release();
+    tv->Release();
+}
+
+
+// The version resource of the registered server file, read back with the
+// platform's version functions.
+void checkVersionResource() {
+    HKEY key = nullptr;
+    wchar_t path[MAX_PATH * 2] = {};
+    DWORD size = sizeof path;
+    const std::wstring inproc = wide("CLSID\\{" + std::string(Sarn10B::ids::StyleManager.clsid) + "}\\InprocServer32");
+    const bool found = RegOpenKeyExW(HKEY_CLASSES_ROOT, inproc.c_str(), 0, KEY_READ, &key) == ERROR_SUCCESS &&
+                       RegQueryValueExW(key, nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(path), &size) == ERROR_SUCCESS;
+    if (key) RegCloseKey(key);
+    check(found, "the in-process server file is registered");
+    if (!found) return;
+    DWORD handle = 0;
+    const DWORD length = GetFileVersionInfoSizeW(path, &handle);
+    check(length > 0, "the server file has a version resource");
+    if (!length) return;
+    std::vector<char> block(length);
+    GetFileVersionInfoW(path, 0, length, block.data());
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT fixedLength = 0;
+    check(VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &fixedLength) && fixed &&
+              fixed->dwFileVersionMS == 0x00010000 && fixed->dwFileVersionLS == 74 && fixed->dwFileType == VFT_DLL,
+          "file version 1.0.0.74 of a dynamic-link library");
+    const std::pair<const wchar_t*, const char*> strings[] = {
+        {L"\\StringFileInfo\\040904B0\\FileVersion", "1.00.0074"},
+        {L"\\StringFileInfo\\040904B0\\ProductVersion", "1.00.0074"},
+        {L"\\StringFileInfo\\040904B0\\InternalName", "sarn10b"},
+        {L"\\StringFileInfo\\040904B0\\OriginalFilename", "sarn10b.dll"},
+        {L"\\StringFileInfo\\040904B0\\OLESelfRegister", ""},
+    };
+    for (const auto& [query, expected] : strings) {
+        wchar_t* value = nullptr;
+        UINT valueLength = 0;
+        const bool ok = VerQueryValueW(block.data(), query, reinterpret_cast<void**>(&value), &valueLength);
+        check(ok && narrow(value) == expected, narrow(query) + " is \"" + expected + "\"");
+    }
+}
+
+}  // namespace
+
+int main() {
+    CoInitialize(nullptr);
+    checkTypeLibrary();
+    checkLateBinding();
+    checkWriteBack();
+    checkVersionResource();
+    CoUninitialize();
+    std::printf("%d passed, %d failed\n", passed, failed);
+    return failed;
+}

@@ -8,14 +8,7 @@
 namespace Sarn10B::test {
 namespace {
 
-rt::Ref<rt::Picture> somePicture() { return rt::make<rt::Picture>(rt::PictureType::Bitmap, 16, 16); }
 
-// An image list holding pictures under exactly the given keys.
-rt::Ref<tree::ImageList> listWith(const Strings& keys) {
-    auto list = rt::make<tree::ImageList>("partial");
-    for (const auto& key : keys) list->ListImages()->Add(rt::Missing{}, key, somePicture());
-    return list;
-}
 
 // One of the five operations, called with a section and item key; its
 // result as text, so that one table covers all five.

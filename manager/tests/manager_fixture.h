@@ -64,4 +64,13 @@ protected:
 
 using Strings = std::vector<std::string>;
 
+inline rt::Ref<rt::Picture> somePicture() { return rt::make<rt::Picture>(rt::PictureType::Bitmap, 16, 16); }
+
+// An image list holding pictures under exactly the given keys.
+inline rt::Ref<tree::ImageList> listWith(const Strings& keys) {
+    auto list = rt::make<tree::ImageList>("partial");
+    for (const auto& key : keys) list->ListImages()->Add(rt::Missing{}, key, somePicture());
+    return list;
+}
+
 }  // namespace Sarn10B::test

@@ -7,7 +7,6 @@ namespace {
 
 constexpr const char* Site = "czAmbrTVS.oTV_NodeClick";
 
-rt::Ref<rt::Picture> somePicture() { return rt::make<rt::Picture>(rt::PictureType::Bitmap, 16, 16); }
 
 class NodeClickTest : public ManagerTest {
 protected:
@@ -23,12 +22,6 @@ protected:
     std::string tree() { return tree::treeAsText(*tv); }
 };
 
-// An image list holding pictures under exactly the given keys.
-rt::Ref<tree::ImageList> listWith(const Strings& keys) {
-    auto list = rt::make<tree::ImageList>("partial");
-    for (const auto& key : keys) list->ListImages()->Add(rt::Missing{}, key, somePicture());
-    return list;
-}
 
 TEST_F(NodeClickTest, CheckBoxItemToggles) {
     addSectionWith("S1", {{"CBa", TVSNodeStyle_CheckBoxoff}, {"CBb", TVSNodeStyle_CheckBoxOn}});

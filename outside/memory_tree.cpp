@@ -13,7 +13,10 @@ MemoryTreeView::MemoryTreeView() : store_(std::make_shared<Store>()) {}
 // Node objects that outlive the view see their data gone and fail with 35605.
 MemoryTreeView::~MemoryTreeView() = default;
 
-rt::Ref<TreeNodes> MemoryTreeView::Nodes() { return rt::make<StoredNodes>(store_); }
+rt::Ref<TreeNodes> MemoryTreeView::Nodes() {
+    if (!nodes_) nodes_ = rt::make<StoredNodes>(store_);
+    return nodes_;
+}
 
 rt::Ref<ImageList> MemoryTreeView::GetImageList() { return store_->imageList; }
 

@@ -62,6 +62,7 @@ public:
 
 private:
     std::shared_ptr<Store> store_;
+    rt::Ref<TreeNodes> nodes_;  // one collection object, made on first request
 };
 
 }  // namespace tree

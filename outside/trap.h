@@ -11,12 +11,13 @@
 // itself is not trapped: its error leaves the operation, and the operation's
 // caller receives it.
 
+#include <array>
 #include <cstdint>
 #include <initializer_list>
 #include <memory>
 #include <new>
 #include <string>
-#include <vector>
+#include <string_view>
 
 #include "runtime/error.h"
 
@@ -24,7 +25,9 @@ namespace outside {
 
 class Trap {
 public:
-    explicit Trap(std::string site, std::initializer_list<int32_t> exempt = {});
+    // The site string must outlive the trap (operations pass literals).
+    // At most four numbers may be exempt.
+    explicit Trap(std::string_view site, std::initializer_list<int32_t> exempt = {});
     // A trap that skips failing steps without any report.
     static Trap silent();
 
@@ -62,8 +65,9 @@ private:
     }
     void handle(const rt::Error& e);
 
-    std::string site_;
-    std::vector<int32_t> exempt_;
+    std::string_view site_;
+    std::array<int32_t, 4> exempt_{};
+    size_t exemptCount_ = 0;
     bool silent_ = false;
 };
 

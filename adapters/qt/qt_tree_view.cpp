@@ -56,7 +56,10 @@ QtTreeView::~QtTreeView() {
 
 QTreeWidget* QtTreeView::widget() const { return store_->widget; }
 
-rt::Ref<tree::TreeNodes> QtTreeView::Nodes() { return rt::make<tree::StoredNodes>(store_); }
+rt::Ref<tree::TreeNodes> QtTreeView::Nodes() {
+    if (!nodes_) nodes_ = rt::make<tree::StoredNodes>(store_);
+    return nodes_;
+}
 
 rt::Ref<tree::ImageList> QtTreeView::GetImageList() { return store_->imageList; }
 

@@ -82,6 +82,7 @@ public:
 
 private:
     std::shared_ptr<Store> store_;
+    rt::Ref<tree::TreeNodes> nodes_;  // one collection object, made on first request
     std::unique_ptr<WidgetHooks> hooks_;
 };
 

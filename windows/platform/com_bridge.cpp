@@ -13,6 +13,7 @@
 #include "windows/platform/com_text.h"
 #include "windows/platform/connectable.h"
 #include "windows/platform/com_variant.h"
+#include "windows/platform/dual_object.h"
 
 namespace win {
 namespace {
@@ -88,7 +89,10 @@ public:
             *out = static_cast<IConnectionPointContainer*>(this);
         else if (connectable_ && IsEqualIID(iid, IID_IProvideClassInfo))
             *out = static_cast<IProvideClassInfo*>(this);
-        else
+        else if (IUnknown* dual = makeDual(object_, iid, static_cast<IDispatch*>(this))) {
+            *out = dual;
+            return S_OK;
+        } else
             return E_NOINTERFACE;
         AddRef();
         return S_OK;
@@ -130,19 +134,7 @@ public:
         if (!out) return E_POINTER;
         *out = nullptr;
         if (index != 0) return DISP_E_BADINDEX;
-        TypeInfoEntry entry;
-        {
-            std::lock_guard g(typeInfoLock);
-            auto it = typeInfos().find(&object_->classInfo());
-            if (it == typeInfos().end()) return TYPE_E_ELEMENTNOTFOUND;
-            entry = it->second;
-        }
-        ITypeLib* lib = nullptr;
-        HRESULT hr = LoadRegTypeLib(entry.libid, 1, 0, entry.lcid, &lib);
-        if (FAILED(hr)) return hr;
-        hr = lib->GetTypeInfoOfGuid(entry.iid, out);
-        lib->Release();
-        return hr;
+        return describedTypeInfo(object_->classInfo(), out);
     }
 
     HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
@@ -416,6 +408,24 @@ rt::ObjectRef fromUnknown(IUnknown* unknown) {
 void describeClass(const rt::ClassInfo& members, const GUID& libid, LCID lcid, const GUID& iid) {
     std::lock_guard g(typeInfoLock);
     typeInfos()[&members] = {libid, lcid, iid};
+}
+
+HRESULT describedTypeInfo(const rt::ClassInfo& members, ITypeInfo** out) {
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    TypeInfoEntry entry;
+    {
+        std::lock_guard g(typeInfoLock);
+        auto it = typeInfos().find(&members);
+        if (it == typeInfos().end()) return TYPE_E_ELEMENTNOTFOUND;
+        entry = it->second;
+    }
+    ITypeLib* lib = nullptr;
+    HRESULT hr = LoadRegTypeLib(entry.libid, 1, 0, entry.lcid, &lib);
+    if (FAILED(hr)) return hr;
+    hr = lib->GetTypeInfoOfGuid(entry.iid, out);
+    lib->Release();
+    return hr;
 }
 
 LONG liveBridgeObjects() { return liveObjects.load(); }

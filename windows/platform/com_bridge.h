@@ -45,6 +45,8 @@ void addPlatformAdapter(PlatformAdapter adapter);
 // platform clients by the type library `libid` (registered, version 1.0,
 // locale `lcid`) and its interface `iid`.
 void describeClass(const rt::ClassInfo& members, const GUID& libid, LCID lcid, const GUID& iid);
+// The registered type information of the interface described for members.
+HRESULT describedTypeInfo(const rt::ClassInfo& members, ITypeInfo** out);
 
 // The platform objects handed out and not yet released (the server may be
 // unloaded only when none is left).

@@ -1,6 +1,7 @@
 // The Windows side of sarn10b.dll: the entry points themselves are the
 // portable ones (library/server/entry_points.cpp); this tells the platform
-// layer which interface of the type library describes each public class,
+// layer which interface of the type library describes each public class (and
+// the runtime's collection) and which vtable implements it, shows message boxes as the platform's,
 // gives the tree model's objects their automation surface, and lets tree
 // views reached through automation in as tree views.
 #include <windows.h>
@@ -9,8 +10,10 @@
 
 #include "library/type_library.h"
 #include "runtime/guid.h"
+#include "windows/server/dual_interfaces.h"
 #include "windows/platform/com_bridge.h"
 #include "windows/platform/dispatch_tree.h"
+#include "windows/platform/message_box.h"
 #include "windows/platform/tree_tables.h"
 
 namespace {
@@ -26,11 +29,13 @@ GUID toGuid(std::string_view text) {
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
     if (reason == DLL_PROCESS_ATTACH) {
         DisableThreadLibraryCalls(instance);
+        win::usePlatformMessageBox();
         win::registerTreeTables();
         win::registerTreeViewAdapter();
         const auto& lib = Sarn10B::typeLibrary();
         for (const auto& cls : lib.classes)
             win::describeClass(*cls.members, toGuid(lib.uuid), static_cast<LCID>(lib.lcid), toGuid(cls.ids.iid));
+        registerDualInterfaces(toGuid(lib.uuid), static_cast<LCID>(lib.lcid));
     }
     return TRUE;
 }

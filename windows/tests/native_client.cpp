@@ -3,7 +3,9 @@
 // class, interface, member and dispatch identifier with the published
 // surface; creates every class through the platform's class registry; calls
 // members by dispatch identifier (late binding, identifiers asked by name
-// and compared); and checks by-reference write-back.
+// and compared) and through the vtables of their dual interfaces (early
+// binding, declared by widl from the type library's text); and checks
+// by-reference write-back both ways.
 // Prints "N passed, M failed" and exits with M.
 #include <windows.h>
 #include <objbase.h>
@@ -15,6 +17,8 @@
 #include <sstream>
 #include <string>
 #include <vector>
+
+#include "sarn10b_h.h"
 
 #include "library/identifiers.h"
 #include "library/tests/expected_surface.h"
@@ -259,12 +263,81 @@ void checkLateBinding() {
 }
 
 
+// The arguments of AddNode, typed as a compiled client holds them.
+struct AddNodeArgs {
+    BSTR relative, key, text, imageKey, tag;
+    LONG relationship, style;
+    IDispatch* picture = nullptr;
+    VARIANT_BOOL expanded = VARIANT_FALSE;
+};
+
+// The two ways a compiled client calls a style manager.
+struct Binding {
+    const char* name;
+    HRESULT (*addNode)(IDispatch* m, AddNodeArgs& a, VARIANT* result);
+    HRESULT (*moreChildren)(IDispatch* m, BSTR* section, LONG* count, VARIANT_BOOL* answer);
+};
+
+_clsKwAmbrTvsA* early(IDispatch* m) {
+    _clsKwAmbrTvsA* dual = nullptr;
+    m->QueryInterface(guidOf(Sarn10B::ids::StyleManager.iid), reinterpret_cast<void**>(&dual));
+    return dual;
+}
+
+const Binding bindings[] = {
+    {"late binding",
+     [](IDispatch* m, AddNodeArgs& a, VARIANT* result) {
+         std::vector<VARIANT> args(9);
+         for (auto& v : args) VariantInit(&v);
+         // Last to first: sTag, bExpanded, picture, image key, style, text, key, relationship, relative.
+         args[0].vt = VT_BYREF | VT_BSTR, args[0].pbstrVal = &a.tag;
+         args[1].vt = VT_BYREF | VT_BOOL, args[1].pboolVal = &a.expanded;
+         args[2].vt = VT_BYREF | VT_DISPATCH, args[2].ppdispVal = &a.picture;
+         args[3].vt = VT_BYREF | VT_BSTR, args[3].pbstrVal = &a.imageKey;
+         args[4].vt = VT_BYREF | VT_I4, args[4].plVal = &a.style;
+         args[5].vt = VT_BYREF | VT_BSTR, args[5].pbstrVal = &a.text;
+         args[6].vt = VT_BYREF | VT_BSTR, args[6].pbstrVal = &a.key;
+         args[7].vt = VT_BYREF | VT_I4, args[7].plVal = &a.relationship;
+         args[8].vt = VT_BYREF | VT_BSTR, args[8].pbstrVal = &a.relative;
+         return invoke(m, 0x6003000A, DISPATCH_METHOD, args, result);
+     },
+     [](IDispatch* m, BSTR* section, LONG* count, VARIANT_BOOL* answer) {
+         std::vector<VARIANT> args(2);
+         args[0].vt = VT_BYREF | VT_I4, args[0].plVal = count;
+         args[1].vt = VT_BYREF | VT_BSTR, args[1].pbstrVal = section;
+         VARIANT result;
+         VariantInit(&result);
+         const HRESULT hr = invoke(m, 0x60030012, DISPATCH_METHOD, args, &result);
+         if (hr == S_OK && result.vt != VT_BOOL) return E_UNEXPECTED;
+         *answer = result.boolVal;
+         return hr;
+     }},
+    {"early binding",
+     [](IDispatch* m, AddNodeArgs& a, VARIANT* result) {
+         _clsKwAmbrTvsA* dual = early(m);
+         if (!dual) return E_NOINTERFACE;
+         const HRESULT hr = dual->AddNode(&a.relative, reinterpret_cast<TreeRelationshipConstants*>(&a.relationship),
+                                          &a.key, &a.text, reinterpret_cast<TVSNodeStyle*>(&a.style), &a.imageKey,
+                                          reinterpret_cast<IPictureDisp**>(&a.picture), &a.expanded, &a.tag, result);
+         dual->Release();
+         return hr;
+     },
+     [](IDispatch* m, BSTR* section, LONG* count, VARIANT_BOOL* answer) {
+         _clsKwAmbrTvsA* dual = early(m);
+         if (!dual) return E_NOINTERFACE;
+         const HRESULT hr = dual->MoreChildrenDefault(section, count, answer);
+         dual->Release();
+         return hr;
+     }},
+};
+
 // Typed by-reference arguments, as a compiled client passes them: AddNode
 // writes the image key and picture back, MoreChildrenDefault the child count.
-void checkWriteBack() {
+void checkWriteBack(const Binding& binding) {
+    const std::string how = std::string(" (") + binding.name + ")";
     IDispatch* tv = create("SarnTree.TreeView");
     IDispatch* m = create("Sarn10B.clsKwAmbrTvsA");
-    check(tv && m, "the tree view and a style manager are created");
+    check(tv && m, "the tree view and a style manager are created" + how);
     if (!tv || !m) {
         if (tv) tv->Release();
         if (m) m->Release();
@@ -274,7 +347,7 @@ void checkWriteBack() {
     VariantInit(&view);
     view.vt = VT_DISPATCH;
     view.pdispVal = tv;
-    check(invoke(m, 0x68030007, DISPATCH_PROPERTYPUTREF, {view}, nullptr) == S_OK, "TreeViewObject is bound");
+    check(invoke(m, 0x68030007, DISPATCH_PROPERTYPUTREF, {view}, nullptr) == S_OK, "TreeViewObject is bound" + how);
 
     struct Call {
         const wchar_t* relative;
@@ -290,61 +363,108 @@ void checkWriteBack() {
         {L"S1", 4, L"OBleft", 4, "opton", false},   // an option button that is on
     };
     for (const auto& c : calls) {
-        const std::string name = narrow(c.key);
-        BSTR relative = SysAllocString(c.relative), key = SysAllocString(c.key), text = SysAllocString(c.key);
-        BSTR imageKey = SysAllocString(L""), tag = SysAllocString(L"");
-        LONG relationship = c.relationship, style = c.style;
-        IDispatch* picture = nullptr;
-        VARIANT_BOOL expanded = VARIANT_FALSE;
-        std::vector<VARIANT> args(9);
-        for (auto& a : args) VariantInit(&a);
-        // Last to first: sTag, bExpanded, picture, image key, style, text, key, relationship, relative.
-        args[0].vt = VT_BYREF | VT_BSTR, args[0].pbstrVal = &tag;
-        args[1].vt = VT_BYREF | VT_BOOL, args[1].pboolVal = &expanded;
-        args[2].vt = VT_BYREF | VT_DISPATCH, args[2].ppdispVal = &picture;
-        args[3].vt = VT_BYREF | VT_BSTR, args[3].pbstrVal = &imageKey;
-        args[4].vt = VT_BYREF | VT_I4, args[4].plVal = &style;
-        args[5].vt = VT_BYREF | VT_BSTR, args[5].pbstrVal = &text;
-        args[6].vt = VT_BYREF | VT_BSTR, args[6].pbstrVal = &key;
-        args[7].vt = VT_BYREF | VT_I4, args[7].plVal = &relationship;
-        args[8].vt = VT_BYREF | VT_BSTR, args[8].pbstrVal = &relative;
+        const std::string name = narrow(c.key) + how;
+        AddNodeArgs a{SysAllocString(c.relative), SysAllocString(c.key), SysAllocString(c.key),
+                      SysAllocString(L""), SysAllocString(L""), c.relationship, c.style};
         VARIANT result;
         VariantInit(&result);
-        const HRESULT hr = invoke(m, 0x6003000A, DISPATCH_METHOD, args, &result);
-        check(hr == S_OK && result.vt == VT_EMPTY, name + ": AddNode succeeds and answers Empty");
-        check(narrow(imageKey) == c.expectedImageKey,
-              name + ": the image key written back is " + narrow(imageKey) + ", expected " + c.expectedImageKey);
-        check((picture != nullptr) == c.expectPicture, name + (c.expectPicture ? ": the blank picture is written back"
-                                                                              : ": no picture is written back"));
-        check(narrow(key) == name && style == c.style && relationship == c.relationship,
+        const HRESULT hr = binding.addNode(m, a, &result);
+        check(hr == S_OK && result.vt == VT_EMPTY, name + ": AddNode succeeds and answers Empty (" + hex(hr) + ")");
+        check(narrow(a.imageKey) == c.expectedImageKey,
+              name + ": the image key written back is " + narrow(a.imageKey) + ", expected " + c.expectedImageKey);
+        check((a.picture != nullptr) == c.expectPicture,
+              name + (c.expectPicture ? ": the blank picture is written back" : ": no picture is written back"));
+        check(narrow(a.key) == narrow(c.key) && a.style == c.style && a.relationship == c.relationship,
               name + ": arguments that AddNode does not write keep their values");
-        if (picture) {
+        if (a.picture) {
             IPicture* p = nullptr;
             SHORT type = PICTYPE_NONE;
             OLE_XSIZE_HIMETRIC width = 0;
-            if (SUCCEEDED(picture->QueryInterface(IID_IPicture, reinterpret_cast<void**>(&p)))) {
+            if (SUCCEEDED(a.picture->QueryInterface(IID_IPicture, reinterpret_cast<void**>(&p)))) {
                 p->get_Type(&type);
                 p->get_Width(&width);
                 p->Release();
             }
             check(type == PICTYPE_BITMAP && width > 0, name + ": the picture is a standard bitmap picture object");
-            picture->Release();
+            a.picture->Release();
         }
-        for (BSTR b : {relative, key, text, imageKey, tag}) SysFreeString(b);
+        for (BSTR b : {a.relative, a.key, a.text, a.imageKey, a.tag}) SysFreeString(b);
+    }
+
+    // Through the default interface's Invoke, optional typed arguments may
+    // be left out: at the end and in between.
+    _clsKwAmbrTvsA* dual = &binding == &bindings[0] ? nullptr : early(m);
+    if (dual) {
+        struct Omitted {
+            const char* name;
+            std::vector<VARIANT> argsLastFirst;
+        };
+        auto text = [](const wchar_t* s) {
+            VARIANT v;
+            VariantInit(&v);
+            v.vt = VT_BSTR;
+            v.bstrVal = SysAllocString(s);
+            return v;
+        };
+        VARIANT gap;
+        VariantInit(&gap);
+        gap.vt = VT_ERROR;
+        gap.scode = DISP_E_PARAMNOTFOUND;
+        Omitted cases[] = {
+            {"only a key", {text(L"S2"), gap, gap}},
+            {"a key and a text, the style given as left out", {gap, text(L"Two"), text(L"S3"), gap, gap}},
+        };
+        for (auto& c : cases) {
+            VARIANT result;
+            VariantInit(&result);
+            const HRESULT hr = invoke(dual, 0x6003000A, DISPATCH_METHOD, c.argsLastFirst, &result);
+            check(hr == S_OK, std::string("AddNode with ") + c.name + " through the default interface's Invoke" + how +
+                                  " (" + hex(hr) + ")");
+            for (auto& v : c.argsLastFirst) VariantClear(&v);
+        }
+
+        // A collection handed out through the vtable is the type library's
+        // Collection, early bound too, and the same object by name.
+        BSTR s1 = SysAllocString(L"S1");
+        TVSNodeType prefix = TVSNodeType_CB;
+        Collection* nodes = nullptr;
+        const HRESULT hr = dual->QueryNodeCollection(&s1, &prefix, &nodes);
+        check(hr == S_OK && nodes, "QueryNodeCollection through the vtable hands out a Collection (" + hex(hr) + ")");
+        if (nodes) {
+            LONG early = -1;
+            VARIANT late;
+            VariantInit(&late);
+            check(nodes->Count(&early) == S_OK && early == 1 &&
+                      invoke(nodes, 2, DISPATCH_METHOD | DISPATCH_PROPERTYGET, {}, &late) == S_OK &&
+                      late.vt == VT_I4 && late.lVal == early,
+                  "the section's check boxes counted through the Collection vtable and by name (" +
+                      std::to_string(early) + ")");
+            VARIANT index, item, byName;
+            VariantInit(&index);
+            VariantInit(&item);
+            VariantInit(&byName);
+            index.vt = VT_I4;
+            index.lVal = 1;
+            check(nodes->Item(&index, &item) == S_OK && item.vt == VT_BSTR &&
+                      invoke(nodes, 0, DISPATCH_METHOD | DISPATCH_PROPERTYGET, {index}, &byName) == S_OK &&
+                      byName.vt == VT_BSTR && narrow(item.bstrVal) == narrow(byName.bstrVal),
+                  "Item 1 through the Collection vtable is the check box's state, as by name (" +
+                      narrow(item.vt == VT_BSTR ? item.bstrVal : nullptr) + ")");
+            VariantClear(&item);
+            VariantClear(&byName);
+            nodes->Release();
+        }
+        SysFreeString(s1);
+        dual->Release();
     }
 
     // MoreChildrenDefault writes the section's child count.
     BSTR section = SysAllocString(L"S1");
     LONG count = -1;
-    std::vector<VARIANT> args(2);
-    args[0].vt = VT_BYREF | VT_I4, args[0].plVal = &count;
-    args[1].vt = VT_BYREF | VT_BSTR, args[1].pbstrVal = &section;
-    VARIANT result;
-    VariantInit(&result);
-    check(invoke(m, 0x60030012, DISPATCH_METHOD, args, &result) == S_OK && result.vt == VT_BOOL &&
-              result.boolVal == VARIANT_TRUE,
-          "MoreChildrenDefault answers True for a section with items");
-    check(count == 2, "MoreChildrenDefault writes the child count back (" + std::to_string(count) + ")");
+    VARIANT_BOOL answer = VARIANT_FALSE;
+    check(binding.moreChildren(m, &section, &count, &answer) == S_OK && answer == VARIANT_TRUE,
+          "MoreChildrenDefault answers True for a section with items" + how);
+    check(count == 2, "MoreChildrenDefault writes the child count back (" + std::to_string(count) + ")" + how);
     SysFreeString(section);
 
     VARIANT nothing;
@@ -356,6 +476,96 @@ void checkWriteBack() {
     tv->Release();
 }
 
+// Early binding: every class answers for its default interface with the same
+// identity; calls go through the vtable, and the interface's own IDispatch
+// through the type library onto it.
+void checkEarlyBinding() {
+    for (const auto& expected : Sarn10B::test::expectedClasses()) {
+        const std::string progId = "Sarn10B." + expected.name;
+        const auto* ids = idsOf(expected.name);
+        IDispatch* d = create(progId);
+        if (!d || !ids) {
+            check(false, progId + ": created for early binding");
+            if (d) d->Release();
+            continue;
+        }
+        IDispatch* dual = nullptr;
+        check(SUCCEEDED(d->QueryInterface(guidOf(ids->iid), reinterpret_cast<void**>(&dual))) && dual,
+              progId + ": answers for its default interface _" + expected.name);
+        if (dual) {
+            IUnknown *a = nullptr, *b = nullptr;
+            d->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&a));
+            dual->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&b));
+            check(a && a == b, progId + ": the default interface has the object's identity");
+            if (a) a->Release();
+            if (b) b->Release();
+            ITypeInfo* info = nullptr;
+            check(SUCCEEDED(dual->GetTypeInfo(0, 0x409, &info)) && info && nameOf(info) == "_" + expected.name,
+                  progId + ": the default interface describes itself as _" + expected.name);
+            if (info) info->Release();
+            for (const auto& s : expected.slots)
+                check(idOf(dual, s.name) == s.dispid,
+                      progId + "." + s.name + ": the type library gives the default interface " + hex(s.dispid));
+            dual->Release();
+        }
+        d->Release();
+    }
+
+    IDispatch* h = create("Sarn10B.clsKwAmbrTreeviewWndClassA");
+    _clsKwAmbrTreeviewWndClassA* window = nullptr;
+    if (h) h->QueryInterface(guidOf(Sarn10B::ids::TreeviewWndClass.iid), reinterpret_cast<void**>(&window));
+    check(window != nullptr, "clsKwAmbrTreeviewWndClassA: its default interface for early binding");
+    if (window) {
+        LONG handle = 0;
+        check(window->put_Handle(-42) == S_OK && window->get_Handle(&handle) == S_OK && handle == -42,
+              "Handle let and get through the vtable keep -42 (" + std::to_string(handle) + ")");
+        VARIANT r;
+        VariantInit(&r);
+        check(invoke(h, 0x68030000, DISPATCH_PROPERTYGET, {}, &r) == S_OK && r.vt == VT_I4 && r.lVal == -42,
+              "a Handle set through the vtable reads back by name");
+        VARIANT v;
+        VariantInit(&v);
+        v.vt = VT_I4;
+        v.lVal = 77;
+        check(invoke(window, 0x68030000, DISPATCH_PROPERTYPUT, {v}, nullptr) == S_OK &&
+                  window->get_Handle(&handle) == S_OK && handle == 77,
+              "Handle let through the default interface's Invoke reaches the vtable (" + std::to_string(handle) + ")");
+        check(invoke(window, 0x12345, DISPATCH_METHOD, {}, nullptr) == DISP_E_MEMBERNOTFOUND,
+              "the default interface's Invoke knows only the type library's identifiers");
+        VARIANT missing;
+        VariantInit(&missing);
+        missing.vt = VT_ERROR;
+        missing.scode = DISP_E_PARAMNOTFOUND;
+        check(invoke(window, 0x68030000, DISPATCH_PROPERTYPUT, {missing}, nullptr) != S_OK,
+              "a left-out value for Handle through the default interface's Invoke fails");
+        window->Release();
+    }
+    if (h) h->Release();
+
+    // A failure through the vtable: the runtime's number as the HRESULT, its
+    // description as the thread's error information.
+    IDispatch* lib = create("Sarn10B.clsKwOrvel10BA");
+    _clsKwOrvel10BA* library = nullptr;
+    if (lib) lib->QueryInterface(guidOf(Sarn10B::ids::LibraryObject.iid), reinterpret_cast<void**>(&library));
+    check(library != nullptr, "clsKwOrvel10BA: its default interface for early binding");
+    if (library) {
+        LONG id = 424242;
+        BSTR text = nullptr;
+        const HRESULT hr = library->get_GetProResStrings(&id, &text);
+        IErrorInfo* error = nullptr;
+        BSTR description = nullptr;
+        if (GetErrorInfo(0, &error) == S_OK && error) {
+            error->GetDescription(&description);
+            error->Release();
+        }
+        check(hr == static_cast<HRESULT>(0x800A0146) && description && *description,
+              "a missing string resource fails through the vtable with 326 and a description (" + hex(hr) + ")");
+        SysFreeString(description);
+        SysFreeString(text);
+        library->Release();
+    }
+    if (lib) lib->Release();
+}
 
 // The version resource of the registered server file, read back with the
 // platform's version functions.
@@ -401,7 +611,8 @@ int main() {
     CoInitialize(nullptr);
     checkTypeLibrary();
     checkLateBinding();
-    checkWriteBack();
+    checkEarlyBinding();
+    for (const auto& binding : bindings) checkWriteBack(binding);
     checkVersionResource();
     CoUninitialize();
     std::printf("%d passed, %d failed\n", passed, failed);

@@ -9,6 +9,7 @@
 #include <olectl.h>
 
 #include "windows/platform/automation_tables.h"
+#include "windows/platform/com_object.h"
 #include "windows/platform/com_picture.h"
 #include "windows/platform/com_text.h"
 #include "windows/platform/connectable.h"
@@ -208,7 +209,7 @@ private:
     Connectable* connectable_;
 };
 
-class ConnectionPoint final : public IConnectionPoint {
+class ConnectionPoint final : public ComObject<IConnectionPoint> {
 public:
     explicit ConnectionPoint(DispatchObject* owner) : owner_(owner) { owner_->AddRef(); }
 
@@ -219,12 +220,6 @@ public:
         AddRef();
         *out = static_cast<IConnectionPoint*>(this);
         return S_OK;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return refs_.fetch_add(1) + 1; }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const ULONG left = refs_.fetch_sub(1) - 1;
-        if (left == 0) delete this;
-        return left;
     }
     HRESULT STDMETHODCALLTYPE GetConnectionInterface(IID* iid) override {
         if (!iid) return E_POINTER;
@@ -255,7 +250,6 @@ public:
 private:
     ~ConnectionPoint() { owner_->Release(); }
 
-    std::atomic<ULONG> refs_{1};
     DispatchObject* owner_;
 };
 

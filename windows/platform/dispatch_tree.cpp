@@ -8,6 +8,7 @@
 #include "outside/tree_model.h"
 #include "runtime/text.h"
 #include "windows/platform/com_bridge.h"
+#include "windows/platform/com_object.h"
 #include "windows/platform/com_text.h"
 #include "windows/platform/com_variant.h"
 
@@ -100,17 +101,11 @@ constexpr const char* eventNames[EventCount] = {"NodeClick", "KeyDown", "KeyUp",
 class DispatchTreeView;
 
 // Receives the tree view's events and hands them to the listeners.
-class EventSink final : public IDispatch {
+class EventSink final : public ComObject<IDispatch> {
 public:
     explicit EventSink(DispatchTreeView& view) : view_(view) {}
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override;
-    ULONG STDMETHODCALLTYPE AddRef() override { return refs_.fetch_add(1) + 1; }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const ULONG left = refs_.fetch_sub(1) - 1;
-        if (left == 0) delete this;
-        return left;
-    }
     HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
         if (count) *count = 0;
         return S_OK;
@@ -127,7 +122,6 @@ public:
 
 private:
     ~EventSink() = default;
-    std::atomic<ULONG> refs_{1};
     DispatchTreeView& view_;
 };
 

@@ -17,6 +17,7 @@
 #include <initializer_list>
 
 #include "runtime/dispatch.h"
+#include "windows/platform/com_object.h"
 
 namespace win {
 
@@ -52,7 +53,7 @@ IUnknown* makeDual(const rt::ObjectRef& object, REFIID iid, IUnknown* owner);
 bool leavesArgumentsOut(ITypeInfo* vtable, DISPID id, WORD flags, const DISPPARAMS* params);
 
 template <class Interface>
-class DualObject : public Interface {
+class DualObject : public ComObject<Interface> {
 public:
     DualObject(IUnknown* owner, const rt::ObjectRef& object, const rt::ClassInfo& table, REFIID iid)
         : owner_(owner), object_(object), table_(table), iid_(iid) {
@@ -63,15 +64,9 @@ public:
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
         if (!out) return E_POINTER;
         if (!IsEqualIID(iid, iid_)) return owner_->QueryInterface(iid, out);
-        AddRef();
+        this->AddRef();
         *out = static_cast<Interface*>(this);
         return S_OK;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return refs_.fetch_add(1) + 1; }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const ULONG left = refs_.fetch_sub(1) - 1;
-        if (left == 0) delete this;
-        return left;
     }
 
     HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
@@ -120,7 +115,6 @@ protected:
     }
 
 private:
-    std::atomic<ULONG> refs_{1};
     IUnknown* owner_;
     rt::ObjectRef object_;
     const rt::ClassInfo& table_;

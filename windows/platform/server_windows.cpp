@@ -13,12 +13,13 @@
 #include "runtime/error.h"
 #include "runtime/server.h"
 #include "windows/platform/com_bridge.h"
+#include "windows/platform/com_object.h"
 #include "windows/platform/com_text.h"
 
 namespace rt {
 
 // The platform's class factory for one class of a server module.
-class ModuleClassFactory final : public IClassFactory {
+class ModuleClassFactory final : public win::ComObject<IClassFactory> {
 public:
     ModuleClassFactory(ServerModule& module, const ServerClass& cls) : module_(module), class_(cls) {
         module_.live_.fetch_add(1);  // a factory keeps the server loaded too
@@ -31,12 +32,6 @@ public:
         AddRef();
         *out = static_cast<IClassFactory*>(this);
         return S_OK;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return refs_.fetch_add(1) + 1; }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const ULONG left = refs_.fetch_sub(1) - 1;
-        if (left == 0) delete this;
-        return left;
     }
 
     HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid, void** out) override {
@@ -69,7 +64,6 @@ public:
 private:
     ~ModuleClassFactory() { module_.live_.fetch_sub(1); }
 
-    std::atomic<ULONG> refs_{1};
     ServerModule& module_;
     const ServerClass& class_;
 };

@@ -3,7 +3,11 @@
 // identifier, walks the road of a typical use through calls by name only,
 // and unregisters the server again.
 //
-// Usage: host_by_name SERVER-FILE [REGISTRY-FILE]
+// Usage: host_by_name SERVER-FILE [REGISTRY]
+//
+// Without REGISTRY it uses a registry in a private temporary folder.
+
+#include <stdlib.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -16,6 +20,7 @@
 #include "outside/tree_text.h"
 #include "runtime/classes.h"
 #include "runtime/collection.h"
+#include "runtime/err_object.h"
 #include "runtime/error.h"
 #include "runtime/registry.h"
 #include "runtime/server.h"
@@ -39,8 +44,14 @@ void set(const rt::ObjectRef& obj, const char* member, rt::Variant value) {
 }
 
 void registerServer(const std::string& server, const char* entry) {
-    int32_t hr = rt::callServerEntry(server, entry);
-    std::cout << entry << ": " << (hr == rt::hresult::Ok ? "ok" : "failed") << "\n";
+    int32_t hr = rt::hresult::Fail;
+    try {
+        hr = rt::callServerEntry(server, entry);
+    } catch (const rt::Error& e) {
+        std::cerr << entry << ": " << e.what() << "\n";
+        std::exit(1);
+    }
+    std::cout << entry << ": " << (hr == rt::hresult::Ok ? "ok" : "failed: " + rt::Err()->Description) << "\n";
     if (hr != rt::hresult::Ok) std::exit(1);
 }
 
@@ -48,17 +59,27 @@ void registerServer(const std::string& server, const char* entry) {
 
 int main(int argc, char** argv) {
     if (argc < 2) {
-        std::cerr << "usage: host_by_name SERVER-FILE [REGISTRY-FILE]\n";
+        std::cerr << "usage: host_by_name SERVER-FILE [REGISTRY]\n";
         return 2;
     }
-    const std::string server = std::filesystem::absolute(argv[1]).string();
-    const std::string registry =
-        argc > 2 ? argv[2] : (std::filesystem::temp_directory_path() / "sarn10b-host-registry").string();
-    std::filesystem::remove(registry);
+    const std::string server = argv[1];
+    std::string privateFolder;
+    if (argc <= 2) {
+        // Not straight in the shared temporary folder: a registry whose
+        // folder anyone can write is refused.
+        std::string pattern = (std::filesystem::temp_directory_path() / "sarn10b-host-XXXXXX").string();
+        if (!::mkdtemp(pattern.data())) {
+            std::cerr << "cannot make a temporary folder\n";
+            return 1;
+        }
+        privateFolder = pattern;
+    }
+    const std::string registry = argc > 2 ? argv[2] : privateFolder + "/registry";
     rt::setRegistryPath(registry);
     outside::registerErrorHandlerStandIn([](const std::string& line) { std::cout << "   report> " << line << "\n"; });
     outside::registerAboutStandIn();
 
+    std::cout << "registry: " << registry << ".d\n";
     registerServer(server, "DllRegisterServer");
     for (const auto& c : rt::readRegistry(registry, false).classes)
         std::cout << "   registered " << c.progId << " {" << c.clsid << "} " << c.threading << "\n";
@@ -114,6 +135,6 @@ int main(int argc, char** argv) {
     } catch (const rt::Error& e) {
         std::cout << "after unregistering: error " << e.number() << ": " << e.description() << "\n";
     }
-    std::filesystem::remove(registry);
+    if (!privateFolder.empty()) std::filesystem::remove_all(privateFolder);
     return 0;
 }

@@ -2,9 +2,12 @@
 
 #include <dlfcn.h>
 
+#include <cstdio>
 #include <map>
 #include <mutex>
+#include <optional>
 
+#include "runtime/app_objects.h"
 #include "runtime/err_object.h"
 #include "runtime/error.h"
 #include "runtime/registry.h"
@@ -42,12 +45,6 @@ int32_t fail(const Error& e, int32_t code) {
     return code;
 }
 
-bool ours(const ServerDescription& d, const ClassEntry& c) {
-    for (const auto& cls : d.classes)
-        if (textEquals(cls.clsid, c.clsid) || textEquals(cls.progId, c.progId)) return true;
-    return false;
-}
-
 using GetClassObjectFn = int32_t (*)(const Guid*, const Guid*, void**);
 using EntryFn = int32_t (*)();
 
@@ -78,18 +75,14 @@ ServerModule::ServerModule(ServerDescription description) : description_(std::mo
 
 int32_t ServerModule::registerServer(const std::string& serverFile) {
     try {
-        const std::string path = registryPath();
-        RegistryContents r = readRegistry(path, true);
-        std::erase_if(r.classes, [&](const ClassEntry& c) { return ours(description_, c); });
-        std::erase_if(r.typeLibraries,
-                      [&](const TypeLibEntry& t) { return textEquals(t.id, description_.typeLibId); });
-        for (const auto& cls : description_.classes)
-            r.classes.push_back({cls.clsid, cls.progId, serverFile, "Apartment"});
+        ServerRegistration r;
+        r.server = canonicalServerPath(serverFile);
         char lcid[16];
         std::snprintf(lcid, sizeof lcid, "%x", static_cast<unsigned>(description_.lcid));
-        r.typeLibraries.push_back(
-            {description_.typeLibId, description_.typeLibVersion, lcid, description_.typeLibName, serverFile});
-        writeRegistry(path, r);
+        r.typeLibrary = {description_.typeLibId, description_.typeLibVersion, lcid, description_.typeLibName, r.server};
+        for (const auto& cls : description_.classes)
+            r.classes.push_back({cls.clsid, cls.progId, r.server, cls.threading, cls.appObject});
+        writeServerRegistration(registryPath(), r);
         return hresult::Ok;
     } catch (const Error& e) {
         return fail(e, hresult::SelfRegClass);
@@ -98,13 +91,7 @@ int32_t ServerModule::registerServer(const std::string& serverFile) {
 
 int32_t ServerModule::unregisterServer() {
     try {
-        const std::string path = registryPath();
-        RegistryContents r = readRegistry(path, true);
-        const size_t before = r.classes.size() + r.typeLibraries.size();
-        std::erase_if(r.classes, [&](const ClassEntry& c) { return ours(description_, c); });
-        std::erase_if(r.typeLibraries,
-                      [&](const TypeLibEntry& t) { return textEquals(t.id, description_.typeLibId); });
-        if (r.classes.size() + r.typeLibraries.size() != before) writeRegistry(path, r);
+        removeServerRegistration(registryPath(), description_.typeLibName, description_.typeLibId);
         return hresult::Ok;
     } catch (const Error& e) {
         return fail(e, hresult::SelfRegClass);
@@ -138,32 +125,63 @@ std::string moduleFileOf(const void* address) {
 }
 
 int32_t callServerEntry(const std::string& serverFile, const char* name) {
-    auto fn = reinterpret_cast<EntryFn>(entryPoint(serverFile, name));
+    const std::string file = canonicalServerPath(serverFile);
+    checkServerFile(file);
+    auto fn = reinterpret_cast<EntryFn>(entryPoint(file, name));
     return fn();
 }
 
+namespace {
+
+// The first registration of the identifier, the user's registry first.
+// Missing registries are passed over; when none exists at all that is the
+// answer.
+std::optional<ClassEntry> findClass(std::string_view progId) {
+    const auto locations = registryLocations();
+    bool anyRegistry = false;
+    for (const auto& location : locations) {
+        RegistryContents r;
+        try {
+            r = readRegistry(location, false);
+        } catch (const Error& e) {
+            if (e.number() == 53) continue;
+            if (e.number() == errnum::FileAccess) throw;
+            throw errCannotCreate(std::string(progId) + " (" + e.description() + ")");
+        }
+        anyRegistry = true;
+        for (auto& c : r.classes)
+            if (textEquals(c.progId, progId)) return std::move(c);
+    }
+    if (!anyRegistry)
+        throw errCannotCreate(std::string(progId) + " (the registry " + (locations.empty() ? "" : locations.front()) +
+                              " does not exist)");
+    return std::nullopt;
+}
+
+}  // namespace
+
 ObjectRef activateFromRegistry(std::string_view progId) {
-    RegistryContents r;
+    auto c = findClass(progId);
+    if (!c) return {};
+    auto clsid = Guid::parse(c->clsid);
+    if (!clsid) throw errCannotCreate(std::string(progId) + " (its class identifier is not valid)");
     try {
-        r = readRegistry(registryPath(), false);
+        checkServerFile(c->server);
     } catch (const Error& e) {
-        throw Error(errnum::CannotCreate, "Cannot create object: " + std::string(progId) + " (" + e.description() + ")");
+        throw errCannotCreate(std::string(progId) + " (" + e.description() + ")");
     }
-    for (const auto& c : r.classes) {
-        if (!textEquals(c.progId, progId)) continue;
-        auto clsid = Guid::parse(c.clsid);
-        if (!clsid) throw errCannotCreate(std::string(progId) + " (its class identifier is not valid)");
-        auto get = reinterpret_cast<GetClassObjectFn>(entryPoint(c.server, "DllGetClassObject"));
-        const Guid iid = *Guid::parse(IID_IClassFactory);
-        void* out = nullptr;
-        int32_t hr = get(&*clsid, &iid, &out);
-        if (hr != hresult::Ok || !out)
-            throw errCannotCreate(std::string(progId) + " (the server refused its class)");
-        auto factory = Ref<Object>::attach(static_cast<Object*>(out)).as<ClassFactory>();
-        if (!factory) throw errCannotCreate(std::string(progId) + " (no class factory)");
-        return factory->CreateInstance();
-    }
-    return {};
+    auto get = reinterpret_cast<GetClassObjectFn>(entryPoint(c->server, "DllGetClassObject"));
+    const Guid iid = *Guid::parse(IID_IClassFactory);
+    void* out = nullptr;
+    int32_t hr = get(&*clsid, &iid, &out);
+    if (hr != hresult::Ok || !out) throw errCannotCreate(std::string(progId) + " (the server refused its class)");
+    auto factory = Ref<Object>::attach(static_cast<Object*>(out)).as<ClassFactory>();
+    if (!factory) throw errCannotCreate(std::string(progId) + " (no class factory)");
+    ObjectRef obj = factory->CreateInstance();
+    // Its members can now be called without naming an instance, as when the
+    // library is linked into the process.
+    if (c->appObject) registerAppObject(c->progId);
+    return obj;
 }
 
 }  // namespace rt

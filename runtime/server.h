@@ -39,6 +39,8 @@ struct ServerClass {
     std::string progId;
     std::string clsid;
     std::function<ObjectRef()> create;
+    bool appObject = false;               // callable without naming an instance
+    std::string threading = "Apartment";  // recorded with the registration
 };
 
 struct ServerDescription {
@@ -73,14 +75,18 @@ private:
 // The file of the shared library (or program) that holds this address.
 std::string moduleFileOf(const void* address);
 
-// Loads a server file (once per process) and calls one of its registration
-// entry points by name; 429 when the file or the entry point is missing.
+// Loads a server file (once per process, by its canonical path) and calls one
+// of its registration entry points by name; 53 when the file is missing, 52
+// when its name holds control characters, 429 when it is not a regular file
+// or has no such entry point.
 int32_t callServerEntry(const std::string& serverFile, const char* entryPoint);
 
-// Creates a registered class: finds its server in the registry, loads it,
-// asks its DllGetClassObject for the class factory and creates the object.
-// Nothing when the registry does not know the identifier; 429 naming the
-// cause when it knows it but cannot create it, or cannot be read.
+// Creates a registered class: finds its server in the registries (the
+// user's first), checks and loads it, asks its DllGetClassObject for the
+// class factory and creates the object. An application object becomes one in
+// this process too. Nothing when no registry knows the identifier; 75 when a
+// registry cannot be read; 429 naming the cause when one is missing, damaged
+// or untrusted, or its server cannot be loaded or refuses the class.
 ObjectRef activateFromRegistry(std::string_view progId);
 
 }  // namespace rt

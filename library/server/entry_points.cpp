@@ -15,7 +15,7 @@ rt::ServerModule& serverModule() {
                                 std::to_string(lib.major) + "." + std::to_string(lib.minor), lib.lcid, {}};
         for (const auto& cls : lib.classes)
             d.classes.push_back({Sarn10B::programmaticId(cls.ids.name), std::string(cls.ids.clsid),
-                                 Sarn10B::factoryOf(cls.ids.name)});
+                                 Sarn10B::factoryOf(cls.ids.name), cls.appObject, "Apartment"});
         return d;
     }());
     return module;

@@ -1,12 +1,17 @@
-// Registers and unregisters component servers, and lists what the registry
-// holds.
+// Registers and unregisters component servers, and lists what the registries
+// hold.
 //
-//   regserver [--registry FILE] register SERVER
-//   regserver [--registry FILE] unregister SERVER
-//   regserver [--registry FILE] list
+//   regserver [--system | --registry LOCATION] register SERVER
+//   regserver [--system | --registry LOCATION] unregister SERVER
+//   regserver [--system | --registry LOCATION] list
+//
+// Without an option, register and unregister write the user's registry and
+// list shows every registry a lookup reads, in the order it reads them.
+// --system writes the registry of the installed system (for every user).
 
 #include <iostream>
 #include <string>
+#include <vector>
 
 #include "runtime/err_object.h"
 #include "runtime/error.h"
@@ -16,8 +21,8 @@
 namespace {
 
 int usage() {
-    std::cerr << "usage: regserver [--registry FILE] register|unregister SERVER\n"
-                 "       regserver [--registry FILE] list\n";
+    std::cerr << "usage: regserver [--system | --registry LOCATION] register|unregister SERVER\n"
+                 "       regserver [--system | --registry LOCATION] list\n";
     return 2;
 }
 
@@ -25,31 +30,45 @@ int callEntry(const std::string& server, const char* entry) {
     int32_t hr = rt::callServerEntry(server, entry);
     if (hr != rt::hresult::Ok) {
         std::cerr << entry << " failed (0x" << std::hex << static_cast<uint32_t>(hr) << std::dec
-                  << "): " << rt::Err()->Description << "\n";
+                  << "): error " << rt::Err()->Number << ": " << rt::Err()->Description << "\n";
         return 1;
     }
-    std::cout << entry << " succeeded for " << server << " in " << rt::registryPath() << "\n";
+    std::cout << entry << " succeeded for " << server << " in " << rt::registryPath() << ".d\n";
     return 0;
+}
+
+void list(const std::string& location) {
+    auto r = rt::readRegistry(location, true);
+    std::cout << location << ".d:\n";
+    for (const auto& c : r.classes)
+        std::cout << "  " << c.progId << "  {" << c.clsid << "}  " << c.threading << (c.appObject ? "  appobject" : "")
+                  << "  " << c.server << "\n";
+    for (const auto& t : r.typeLibraries)
+        std::cout << "  type library " << t.name << " " << t.version << "  {" << t.id << "}  lcid " << t.lcid << "  "
+                  << t.server << "\n";
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
     int i = 1;
-    if (i + 1 < argc && std::string(argv[i]) == "--registry") {
+    bool named = false;
+    if (i < argc && std::string(argv[i]) == "--system") {
+        rt::setRegistryPath(rt::systemRegistryPaths().front());
+        named = true;
+        i += 1;
+    } else if (i + 1 < argc && std::string(argv[i]) == "--registry") {
         rt::setRegistryPath(argv[i + 1]);
+        named = true;
         i += 2;
     }
     if (i >= argc) return usage();
     const std::string command = argv[i];
     try {
         if (command == "list" && i + 1 == argc) {
-            auto r = rt::readRegistry(rt::registryPath(), false);
-            for (const auto& c : r.classes)
-                std::cout << c.progId << "  {" << c.clsid << "}  " << c.threading << "  " << c.server << "\n";
-            for (const auto& t : r.typeLibraries)
-                std::cout << "type library " << t.name << " " << t.version << "  {" << t.id << "}  lcid " << t.lcid
-                          << "  " << t.server << "\n";
+            const std::vector<std::string> locations =
+                named ? std::vector<std::string>{rt::registryPath()} : rt::registryLocations();
+            for (const auto& location : locations) list(location);
             return 0;
         }
         if (i + 2 != argc) return usage();

@@ -59,8 +59,8 @@ rt::Variant clsKwAmbrTvsA::AddNode(AddNodeArgs& a) {
         imageList_->ListImages()->Add(index, a.ImageIPictureDispKeyNormal, rt::Variant(a.ImageIPictureDisp));
     });
     trap.step([&] { tv = treeViewObject_; });                                              // 7
-    trap.step([&] { walk::boundTree(tv)->SetImageList(imageList_); });                     // 8
-    trap.step([&] { walk::boundTree(tv)->setLabelEdit(1); });                              // 9
+    trap.step([&] { walk::boundTree(tv, "ImageList")->SetImageList(imageList_); });                     // 8
+    trap.step([&] { walk::boundTree(tv, "LabelEdit")->setLabelEdit(1); });                              // 9
     trap.step([&] { tv = nullptr; });                                                      // 10
     trap.step([&] {                                                                        // 11
         auto nodes = walk::boundTree(treeViewObject_)->Nodes();

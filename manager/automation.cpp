@@ -42,10 +42,20 @@ Variant addNode(Object& o, Args& a) {
     if (!rt::isOmitted(a, 6)) args.ImageIPictureDisp = rt::toObject(a[6]);
     if (!rt::isOmitted(a, 7)) args.bExpanded = rt::toInt16(a[7]);
     args.sTag = optionalText(a, 8);
-    Variant result = me(o).AddNode(args);
-    // The image key and the picture go back to the caller.
-    a[5] = args.ImageIPictureDispKeyNormal;
-    a[6] = args.ImageIPictureDisp;
+    // The image key and the picture go back to the caller, also when a failed
+    // report ends the call early: the steps before it have run.
+    auto writeBack = [&] {
+        a[5] = std::move(args.ImageIPictureDispKeyNormal);
+        a[6] = std::move(args.ImageIPictureDisp);
+    };
+    Variant result;
+    try {
+        result = me(o).AddNode(args);
+    } catch (...) {
+        writeBack();
+        throw;
+    }
+    writeBack();
     return result;
 }
 

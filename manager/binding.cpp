@@ -42,7 +42,7 @@ rt::Variant clsKwAmbrTvsA::Refresh() {
     trap.step([&] { keysCollection_ = nullptr; });
     trap.step([&] { textCollection_ = nullptr; });
     trap.step([&] { walk::boundTree(treeViewObject_)->Nodes()->Clear(); });
-    trap.step([&] { walk::boundTree(treeViewObject_)->SetImageList(nullptr); });
+    trap.step([&] { walk::boundTree(treeViewObject_, "ImageList")->SetImageList(nullptr); });
     trap.step([&] { setTreeViewObject(nullptr); });
     trap.step([&] { setOTV(nullptr); });
     return {};

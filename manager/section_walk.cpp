@@ -2,10 +2,10 @@
 
 namespace Sarn10B::walk {
 
-rt::Ref<tree::TreeView> boundTree(const rt::ObjectRef& treeViewObject) {
+rt::Ref<tree::TreeView> boundTree(const rt::ObjectRef& treeViewObject, std::string_view member) {
     if (!treeViewObject) throw rt::errObjectNotSet();
     auto tv = treeViewObject.as<tree::TreeView>();
-    if (!tv) throw rt::errNoSuchMember("Nodes");
+    if (!tv) throw rt::errNoSuchMember(std::string(member));
     return tv;
 }
 

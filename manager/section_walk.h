@@ -14,8 +14,9 @@
 namespace Sarn10B::walk {
 
 // The tree view behind TreeViewObject: 91 when nothing is bound, 438 when the
-// bound object is no tree view.
-rt::Ref<tree::TreeView> boundTree(const rt::ObjectRef& treeViewObject);
+// bound object is no tree view. The 438 names the member that the caller was
+// about to use.
+rt::Ref<tree::TreeView> boundTree(const rt::ObjectRef& treeViewObject, std::string_view member = "Nodes");
 
 // The node itself; 91 when it is nothing.
 tree::TreeNode& need(const rt::Ref<tree::TreeNode>& node);

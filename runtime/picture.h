@@ -43,9 +43,10 @@ private:
 };
 
 // A PNG file of the picture (transparent pixels keep alpha 0). Fails with 75
-// when the file cannot be written.
+// when the file cannot be written, and with 481 for a picture without pixels
+// (width or height 0), which the format cannot hold; then no file is touched.
 void savePng(const Picture& picture, const std::string& path);
-// The PNG file's bytes.
+// The PNG file's bytes; 481 for a picture without pixels.
 std::vector<uint8_t> encodePng(const Picture& picture);
 
 }  // namespace rt

@@ -48,15 +48,18 @@ void chunk(std::vector<uint8_t>& out, const char* type, const std::vector<uint8_
 }  // namespace
 
 std::vector<uint8_t> encodePng(const Picture& picture) {
-    const auto w = static_cast<uint32_t>(picture.width());
-    const auto h = static_cast<uint32_t>(picture.height());
+    // The format has no empty image: readers refuse a zero width or height.
+    if (picture.width() <= 0 || picture.height() <= 0) throw errInvalidPicture();
+    const auto w = static_cast<size_t>(picture.width());
+    const auto h = static_cast<size_t>(picture.height());
     const auto pixels = picture.rgba();
 
     std::vector<uint8_t> raw;  // each row: filter byte 0, then the row
     raw.reserve(h * (w * 4 + 1));
-    for (uint32_t y = 0; y < h; ++y) {
+    for (size_t y = 0; y < h; ++y) {
         raw.push_back(0);
-        raw.insert(raw.end(), pixels.begin() + y * w * 4, pixels.begin() + (y + 1) * w * 4);
+        raw.insert(raw.end(), pixels.begin() + static_cast<std::ptrdiff_t>(y * w * 4),
+                   pixels.begin() + static_cast<std::ptrdiff_t>((y + 1) * w * 4));
     }
 
     std::vector<uint8_t> z = {0x78, 0x01};
@@ -77,8 +80,8 @@ std::vector<uint8_t> encodePng(const Picture& picture) {
 
     std::vector<uint8_t> out = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
     std::vector<uint8_t> ihdr;
-    put32(ihdr, w);
-    put32(ihdr, h);
+    put32(ihdr, static_cast<uint32_t>(w));
+    put32(ihdr, static_cast<uint32_t>(h));
     ihdr.insert(ihdr.end(), {8, 6, 0, 0, 0});  // 8-bit, RGBA, deflate, no filter, no interlace
     chunk(out, "IHDR", ihdr);
     chunk(out, "IDAT", z);

@@ -1,8 +1,10 @@
 #include "runtime/variant.h"
 
+#include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <limits>
 
@@ -40,6 +42,43 @@ std::string formatReal(double value, int digits) {
     return s;
 }
 
+// For a number that a double cannot hold: whether it lies below the smallest
+// magnitude (it then reads as 0) rather than above the largest. That is when
+// its first significant digit stands for a negative power of ten.
+bool belowSmallest(const char* p, const char* end) {
+    auto digit = [&] { return p != end && std::isdigit(static_cast<unsigned char>(*p)); };
+    if (p != end && (*p == '+' || *p == '-')) ++p;
+    bool found = false;
+    int64_t lead = 0;  // the power of ten of the first significant digit
+    int64_t wholeDigits = 0;
+    for (; digit(); ++p, ++wholeDigits)
+        if (!found && *p != '0') {
+            found = true;
+            lead = wholeDigits;
+        }
+    if (found) lead = wholeDigits - 1 - lead;
+    if (p != end && *p == '.') {
+        ++p;
+        for (int64_t place = 1; digit(); ++p, ++place)
+            if (!found && *p != '0') {
+                found = true;
+                lead = -place;
+            }
+    }
+    if (!found) return true;
+    int64_t exponent = 0;
+    if (p != end && (*p == 'e' || *p == 'E')) {
+        ++p;
+        bool negative = p != end && *p == '-';
+        if (p != end && (*p == '+' || *p == '-')) ++p;
+        // Far beyond any double's range either way; saturating keeps it exact
+        // enough and free of overflow.
+        for (; digit(); ++p) exponent = std::min<int64_t>(exponent * 10 + (*p - '0'), 1'000'000'000);
+        if (negative) exponent = -exponent;
+    }
+    return lead + exponent < 0;
+}
+
 // Text to number: surrounding blanks allowed, "True"/"False" accepted.
 double parseNumber(const std::string& text) {
     size_t b = text.find_first_not_of(" \t");
@@ -58,7 +97,11 @@ double parseNumber(const std::string& text) {
         throw errTypeMismatch();
     if (*first == '+') ++first;
     auto [ptr, ec] = std::from_chars(first, last, value);
-    if (ec == std::errc::result_out_of_range) throw errOverflow();
+    if (ec == std::errc::result_out_of_range) {
+        if (!belowSmallest(first, ptr)) throw errOverflow();
+        if (ptr != last) throw errTypeMismatch();
+        return 0;  // too small to hold: zero, whatever the sign
+    }
     if (ec != std::errc() || ptr != last) throw errTypeMismatch();
     return value;
 }

@@ -367,6 +367,34 @@ TEST_F(ManagerSurfaceTest, AddNodeWritesBackTheKeyAndTheBlankPictureForAPlainNod
     EXPECT_TRUE(reports().empty());
 }
 
+TEST_F(ManagerSurfaceTest, AddNodeWritesBackEvenWhenAReportFails) {
+    // Unbound, step 8 fails; its report fails too and ends the call, after
+    // step 4 has chosen the image key and the picture.
+    call("TreeViewObject", CallKind::PropertySet, {rt::ObjectRef()});
+    handler.failWith(rt::errnum::CannotCreate);
+    struct Case {
+        const char* name;
+        int32_t style;
+        const char* expectedKey;
+        bool blankPicture;
+    };
+    const Case cases[] = {
+        {"check box", TVSNodeStyle_CheckBoxOn, "chkon", false},
+        {"plain node", TVSNodeStyle_Default, "P1", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        rt::Args args{"", int32_t{0}, "P1", "Plain", c.style, "", rt::Missing{}};
+        EXPECT_EQ(errorNumberOf([&] { rt::callByName(manager, "AddNode", CallKind::Method, args); }),
+                  rt::errnum::CannotCreate);
+        ASSERT_EQ(args.size(), 9u);
+        EXPECT_EQ(args[5], rt::Variant(c.expectedKey));
+        auto form = frmKwAmbrTvsA::peek();
+        ASSERT_TRUE(form);
+        EXPECT_EQ(rt::sameObject(rt::toObject(args[6]), form->imgBlank->Picture()), c.blankPicture);
+    }
+}
+
 TEST_F(ManagerSurfaceTest, MoreChildrenDefaultWritesBackTheCountOnlyWhenItFindsTheNode) {
     struct Case {
         const char* name;

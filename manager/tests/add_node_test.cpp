@@ -481,6 +481,29 @@ TEST(AddNodeUnbound, ReportsTheFiveTreeStepsAndStillRegistersThePicture) {
     frmKwAmbrTvsA::drop();
 }
 
+TEST(AddNodeUnbound, AnObjectThatIsNoTreeViewIsReportedWithTheMemberItLacks) {
+    frmKwAmbrTvsA::drop();
+    testing_support::RecordingErrorHandler handler;
+    auto manager = rt::make<clsKwAmbrTvsA>();
+    EXPECT_THROW(manager->setTreeViewObject(rt::make<rt::Collection>()), rt::Error);
+    auto descriptions = [&] {
+        std::vector<std::string> out;
+        for (const auto& r : handler.reports())
+            if (r.number == rt::errnum::NoSuchMember) out.push_back(r.description);
+        handler.clear();
+        return out;
+    };
+    const std::string lacks = "Object doesn't support this property or method: ";
+
+    manager->AddNode({.sKey = "S1", .sText = "t", .enumTVSNodeStyle = TVSNodeStyle_Default});
+    EXPECT_EQ(descriptions(), (std::vector<std::string>{lacks + "ImageList", lacks + "LabelEdit", lacks + "Nodes"}))
+        << "steps 8, 9 and 11";
+
+    manager->Refresh();
+    EXPECT_EQ(descriptions(), (std::vector<std::string>{lacks + "Nodes", lacks + "ImageList"})) << "steps 4 and 5";
+    frmKwAmbrTvsA::drop();
+}
+
 TEST_F(AddNodeTest, ANodeThatCannotBeAddedLeavesThePictureRegistered) {
     struct Row {
         const char* name;

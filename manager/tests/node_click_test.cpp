@@ -317,6 +317,49 @@ TEST_F(NodeClickTest, OptionAtTheRootIsReportedOnceAndSwitchedOn) {
     EXPECT_EQ(imageOf("OBother"), "opton") << "no sibling walk at the root";
 }
 
+// Attached before the manager: empties the tree on every click, so the
+// manager's handler then finds the clicked node gone.
+class ClearingListener : public tree::TreeViewEvents {
+public:
+    explicit ClearingListener(rt::Ref<tree::TreeView> tv) : tv_(std::move(tv)), cookie_(tv_->advise(this)) {}
+    ~ClearingListener() { tv_->unadvise(cookie_); }
+    ClearingListener(const ClearingListener&) = delete;
+    ClearingListener& operator=(const ClearingListener&) = delete;
+
+    void NodeClick(const rt::Ref<tree::TreeNode>&) override { tv_->Nodes()->Clear(); }
+    void KeyDown(int16_t&, int16_t&) override {}
+    void KeyUp(int16_t&, int16_t&) override {}
+    void MouseMove(int16_t&, int16_t&, float&, float&) override {}
+
+private:
+    rt::Ref<tree::TreeView> tv_;
+    int32_t cookie_;
+};
+
+TEST_F(NodeClickTest, NodeGoneBeforeTheHandlerRunsTheCheckBoxStepsAndReportsEach) {
+    constexpr int32_t Gone = tree::errnum::ControlDeleted;
+    for (const char* clicked : {"OBa", "CBb", "S1"}) {
+        SCOPED_TRACE(clicked);
+        manager->setTreeViewObject(tv);
+        addSectionWith("S1", {{"OBa", TVSNodeStyle_OptionButtonOff}, {"CBb", TVSNodeStyle_CheckBoxoff}});
+        manager->setTreeViewObject(nullptr);
+        ClearingListener clearing(tv);
+        manager->setTreeViewObject(tv);
+        manager->setTag("before");
+        manager->setNodeChildren(-7);
+
+        tv->clickNode(clicked);
+
+        // Tag, Children, the key of the first test, then the "CB" branch:
+        // its image test and its set.
+        EXPECT_EQ(reports(), reportsAt(Site, {Gone, Gone, Gone, Gone, Gone}));
+        EXPECT_EQ(manager->Tag(), "before");
+        EXPECT_EQ(manager->NodeChildren(), -7);
+        EXPECT_EQ(tv->Nodes()->Count(), 0);
+        manager->setTreeViewObject(nullptr);  // before the listener goes
+    }
+}
+
 TEST_F(NodeClickTest, WhileAKeyIsDownClicksRecordButChangeNoImage) {
     addSectionWith("S1", {{"CBa", TVSNodeStyle_CheckBoxoff},
                           {"OBb", TVSNodeStyle_OptionButtonOff},

@@ -8,6 +8,7 @@
 #include <iterator>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "runtime/error.h"
@@ -177,6 +178,14 @@ TEST(PngTest, PixelDataInflatesBackToTheRgbaRows) {
     }
 }
 
+TEST(PngTest, PictureWithoutPixelsIsRefusedWith481) {
+    for (auto [w, h] : {std::pair{0, 5}, {5, 0}, {0, 0}, {-3, 2}}) {
+        SCOPED_TRACE(std::to_string(w) + " x " + std::to_string(h));
+        const auto picture = rt::make<rt::Picture>(rt::PictureType::Bitmap, w, h);
+        EXPECT_EQ(errorNumberOf([&] { rt::encodePng(*picture); }), rt::errnum::InvalidPicture);
+    }
+}
+
 class SavePngTest : public ::testing::Test {
 protected:
     void TearDown() override { std::filesystem::remove(path); }
@@ -191,6 +200,18 @@ TEST_F(SavePngTest, WritesTheEncodedBytes) {
     std::ifstream f(path, std::ios::binary);
     const Bytes written((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
     EXPECT_TRUE(written == rt::encodePng(*picture));
+}
+
+TEST_F(SavePngTest, PictureWithoutPixelsLeavesAnExistingFileAlone) {
+    {
+        std::ofstream f(path, std::ios::binary);
+        f << "earlier";
+    }
+    const auto empty = rt::make<rt::Picture>(rt::PictureType::Bitmap, 0, 3);
+    EXPECT_EQ(errorNumberOf([&] { rt::savePng(*empty, path); }), rt::errnum::InvalidPicture);
+    std::ifstream f(path, std::ios::binary);
+    const std::string kept((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(kept, "earlier");
 }
 
 TEST_F(SavePngTest, UnwritablePathFailsWith75) {

@@ -1,9 +1,98 @@
 #include "runtime/text.h"
 
+#include <algorithm>
+#include <array>
+#include <atomic>
 #include <cstdint>
+
+#include "runtime/text_locale.h"
 
 namespace rt {
 namespace {
+
+struct FoldRun {
+    char32_t first;
+    char32_t last;
+    int32_t delta;
+    uint8_t step;
+};
+struct FoldExpansion {
+    char32_t from;
+    uint8_t length;
+    char32_t to[3];
+};
+struct TurkicFold {
+    char32_t from;
+    char32_t to;
+};
+
+// Full case folding (statuses C and F), not simple folding: the capital of
+// "straße" is "STRASSE", and a key written in capitals has to find the key in
+// small letters; the platform's own comparison equates "ß" and "ss" as well.
+#include "case_folding_table.inc"
+
+// The folding of one character: at most three characters.
+struct Folded {
+    char32_t chars[3];
+    uint8_t length;
+};
+
+// Turkish or Azeri rules: -1 until the user's locale has been read.
+std::atomic<int> turkicRules{-1};
+
+bool isTurkicLocale(std::string_view name) {
+    const std::string_view language = name.substr(0, name.find_first_of("_-.@"));
+    const auto is = [&](std::string_view code) {
+        return language.size() == code.size() &&
+               std::equal(code.begin(), code.end(), language.begin(),
+                          [](char c, char l) { return c == (l >= 'A' && l <= 'Z' ? l + 32 : l); });
+    };
+    return is("tr") || is("az");
+}
+
+bool turkic() {
+    int rules = turkicRules.load(std::memory_order_relaxed);
+    if (rules < 0) {
+        // Two threads that both read the locale store the same answer.
+        rules = isTurkicLocale(userLocaleName()) ? 1 : 0;
+        turkicRules.store(rules, std::memory_order_relaxed);
+    }
+    return rules == 1;
+}
+
+// ASCII folded by table, for the fast path. Under Turkish rules "I" folds to
+// "ı", outside ASCII; its entry is a mark that matches only another "I" and
+// sends foldCase to the full lookup.
+constexpr unsigned char kTurkicI = 0x80;
+using AsciiTable = std::array<unsigned char, 128>;
+constexpr AsciiTable makeAsciiTable(bool turkish) {
+    AsciiTable table{};
+    for (int c = 0; c < 128; ++c) table[c] = static_cast<unsigned char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+    if (turkish) table['I'] = kTurkicI;
+    return table;
+}
+constexpr AsciiTable kAscii = makeAsciiTable(false);
+constexpr AsciiTable kAsciiTurkic = makeAsciiTable(true);
+
+Folded fold(char32_t c, bool turkish) {
+    if (turkish) {
+        for (const auto& t : kTurkicFolds) {
+            if (t.from == c) return {{t.to}, 1};
+        }
+    }
+    if (c < 0x80) return {{kAscii[c]}, 1};
+    const auto* expansion = std::lower_bound(std::begin(kFoldExpansions), std::end(kFoldExpansions), c,
+                                             [](const FoldExpansion& e, char32_t cp) { return e.from < cp; });
+    if (expansion != std::end(kFoldExpansions) && expansion->from == c) {
+        return {{expansion->to[0], expansion->to[1], expansion->to[2]}, expansion->length};
+    }
+    const auto* run = std::lower_bound(std::begin(kFoldRuns), std::end(kFoldRuns), c,
+                                       [](const FoldRun& r, char32_t cp) { return r.last < cp; });
+    if (run != std::end(kFoldRuns) && c >= run->first && (c - run->first) % run->step == 0) {
+        return {{static_cast<char32_t>(static_cast<int32_t>(c) + run->delta)}, 1};
+    }
+    return {{c}, 1};
+}
 
 // Decodes one code point at text[i]; returns its length in bytes, or 0 when
 // the bytes there are not a well-formed sequence.
@@ -42,71 +131,89 @@ void encode(char32_t cp, std::string& out) {
     }
 }
 
-char32_t fold(char32_t c) {
-    if (c >= 'A' && c <= 'Z') return c + 32;
-    if (c < 0x80) return c;
-    // Latin-1: À..Þ except ×
-    if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return c + 32;
-    // Latin Extended-A: pairs capital/small, with two runs that start odd.
-    // U+0130 (capital I with dot) and U+0131 (small dotless i) are no pair.
-    if (c == 0x130 || c == 0x131) return c;
-    if (c >= 0x100 && c <= 0x137) return c | 1;
-    if (c >= 0x139 && c <= 0x148) return (c & 1) ? c + 1 : c;
-    if (c >= 0x14A && c <= 0x177) return c | 1;
-    if (c == 0x178) return 0xFF;
-    if (c >= 0x179 && c <= 0x17E) return (c & 1) ? c + 1 : c;
-    // Greek capitals (no precomposed gap at 0x3A2).
-    if (c >= 0x391 && c <= 0x3AB && c != 0x3A2) return c + 32;
-    if (c == 0x386) return 0x3AC;
-    if (c >= 0x388 && c <= 0x38A) return c + 37;
-    if (c == 0x38C) return 0x3CC;
-    if (c == 0x38E || c == 0x38F) return c + 63;
-    if (c == 0x3C2) return 0x3C3;  // final sigma
-    // Cyrillic.
-    if (c >= 0x400 && c <= 0x40F) return c + 80;
-    if (c >= 0x410 && c <= 0x42F) return c + 32;
-    if (c >= 0x460 && c <= 0x4FF && c != 0x482 && !(c >= 0x483 && c <= 0x489)) {
-        if (c >= 0x4C1 && c <= 0x4CE) return (c & 1) ? c + 1 : c;
-        if (c == 0x4C0) return 0x4CF;
-        return c | 1;
+// Reads a text's folding one character at a time, without building it. A byte
+// that is not valid UTF-8 reads as a value past every code point, so it only
+// matches the same byte, as in foldCase, which copies it unchanged.
+class FoldedReader {
+public:
+    static constexpr char32_t kEnd = 0xFFFFFFFF;
+    FoldedReader(std::string_view text, bool turkish) : text_(text), turkish_(turkish) {}
+
+    char32_t next() {
+        if (index_ < pending_.length) return pending_.chars[index_++];
+        if (pos_ >= text_.size()) return kEnd;
+        char32_t cp = 0;
+        const size_t len = decode(text_, pos_, cp);
+        if (len == 0) return 0x110000 + static_cast<unsigned char>(text_[pos_++]);
+        pos_ += len;
+        pending_ = fold(cp, turkish_);
+        index_ = 1;
+        return pending_.chars[0];
     }
-    return c;
-}
+
+private:
+    std::string_view text_;
+    bool turkish_;
+    size_t pos_ = 0;
+    Folded pending_{{}, 0};
+    uint8_t index_ = 0;
+};
 
 }  // namespace
 
+void setTextLocale(std::string_view localeName) {
+    turkicRules.store(localeName.empty() ? -1 : isTurkicLocale(localeName) ? 1 : 0, std::memory_order_relaxed);
+}
+
 std::string foldCase(std::string_view text) {
+    const bool turkish = turkic();
+    const AsciiTable& ascii = turkish ? kAsciiTurkic : kAscii;
     std::string out;
     out.reserve(text.size());
     for (size_t i = 0; i < text.size();) {
+        const auto b = static_cast<unsigned char>(text[i]);
+        if (b < 0x80 && ascii[b] < 0x80) {
+            out += static_cast<char>(ascii[b]);
+            ++i;
+            continue;
+        }
         char32_t cp = 0;
-        size_t len = decode(text, i, cp);
+        const size_t len = decode(text, i, cp);
         if (len == 0) {
             out += text[i];
             ++i;
             continue;
         }
-        if (len == 1) {
-            out += static_cast<char>(fold(cp));
-        } else {
-            encode(fold(cp), out);
-        }
+        const Folded folded = fold(cp, turkish);
+        for (uint8_t k = 0; k < folded.length; ++k) encode(folded.chars[k], out);
         i += len;
     }
     return out;
 }
 
 bool textEquals(std::string_view a, std::string_view b) {
-    // Folding keeps every character at its encoded length, so texts of
-    // different lengths differ; plain ASCII needs no allocation.
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
+    const bool turkish = turkic();
+    const AsciiTable& ascii = turkish ? kAsciiTurkic : kAscii;
+    // ASCII folds to one ASCII character (or, under Turkish rules, "I" to a
+    // mark that only "I" shares), so a run of ASCII compares byte by byte,
+    // without decoding or allocating.
+    const size_t common = std::min(a.size(), b.size());
+    size_t i = 0;
+    for (; i < common; ++i) {
         const auto x = static_cast<unsigned char>(a[i]);
         const auto y = static_cast<unsigned char>(b[i]);
-        if (x >= 0x80 || y >= 0x80) return foldCase(a.substr(i)) == foldCase(b.substr(i));
-        if (x != y && fold(x) != fold(y)) return false;
+        if ((x | y) >= 0x80) break;
+        if (ascii[x] != ascii[y]) return false;
     }
-    return true;
+    // Every character folds to at least one, so an ASCII text that is a
+    // prefix of a longer one differs from it.
+    if (i == common) return a.size() == b.size();
+    FoldedReader left(a.substr(i), turkish), right(b.substr(i), turkish);
+    for (;;) {
+        const char32_t x = left.next();
+        if (x != right.next()) return false;
+        if (x == FoldedReader::kEnd) return true;
+    }
 }
 
 std::string leftChars(std::string_view text, size_t n) {

@@ -5,7 +5,9 @@ set -euo pipefail
 
 # qt6-base-dev: the Qt tree view, its demo and tests; fonts-dejavu-core: the
 # fonts that Qt's offscreen platform draws the demo's window with.
-packages=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev qt6-base-dev fonts-dejavu-core "$@")
+# unicode-data: CaseFolding.txt, from which the runtime's case folding table
+# is generated.
+packages=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev qt6-base-dev fonts-dejavu-core unicode-data "$@")
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")

@@ -19,6 +19,7 @@ command -v wine >/dev/null || need+=(wine)
 command -v cmake >/dev/null || need+=(cmake)
 command -v ninja >/dev/null || need+=(ninja-build)
 command -v g++ >/dev/null || need+=(g++)
+[ -f /usr/share/unicode/CaseFolding.txt ] || need+=(unicode-data)
 if [ ${#need[@]} -gt 0 ]; then
   echo "== installing ${need[*]}"
   sudo=""
@@ -104,6 +105,12 @@ if [ "$left" = 0 ]; then
 else
   fail "unregistering left $left registry lines that name the library"
 fi
+
+# ---- Text comparison: the native and the Windows build agree on a table of
+# case pairs from a dozen scripts, under an English and a Turkish locale.
+echo "== text comparison, native and under Wine (at ${SECONDS}s)"
+scripts/test-text-agreement.sh "$out" || fail "the Windows build compares texts otherwise than the native build"
+# ---- end of the text comparison stage
 
 wineserver -k 2>/dev/null || true
 if [ "$failures" -ne 0 ]; then

@@ -4,6 +4,7 @@
 #include <functional>
 
 #include "manager/tests/manager_fixture.h"
+#include "runtime/text.h"
 
 namespace Sarn10B::test {
 namespace {
@@ -192,6 +193,37 @@ TEST_F(ItemOperationsTest, ItemKeyIsMatchedWithoutRegardToCase) {
     manager->OBSetStyle("S1", "CBMIXEDKEY", TVSNodeStyle_OptionButtonOn);
     EXPECT_EQ(imagesUnder("S1"), (Strings{"optoff", "opton"}));
     EXPECT_EQ(reports(), std::vector<Report>{});
+}
+
+// The case rules of a chosen locale for one test.
+struct TextLocale {
+    explicit TextLocale(const char* name) { rt::setTextLocale(name); }
+    ~TextLocale() { rt::setTextLocale(""); }
+};
+
+TEST_F(ItemOperationsTest, SectionAndItemKeysOfEveryScriptAreMatchedWithoutRegardToCase) {
+    const TextLocale english("en_US.UTF-8");
+    addSection("ՀԱՅԵՐԵՆ");
+    addItem("ՀԱՅԵՐԵՆ", "CBԱՐԱՐԱՏ", TVSNodeStyle_CheckBoxOn, "Ararat");
+    addItem("ՀԱՅԵՐԵՆ", "OBᲗᲑᲘᲚᲘᲡᲘ", TVSNodeStyle_OptionButtonOn, "Tbilisi");
+    handler.clear();
+    EXPECT_EQ(manager->NodeGetText("հայերեն", "cbարարատ"), "Ararat");
+    EXPECT_EQ(manager->CBOBGetState("Հայերեն", "Cbարարատ"), rt::True16);
+    EXPECT_EQ(manager->GetTVSNodeStyle("հայերեն", "obთბილისი"), TVSNodeStyle_OptionButtonOn);
+    EXPECT_EQ(reports(), std::vector<Report>{});
+}
+
+// Under a Turkish locale "I" is the capital of "ı", and "İ" that of "i".
+TEST_F(ItemOperationsTest, ItemKeysFollowTheTurkishIUnderATurkishLocale) {
+    const TextLocale turkish("tr_TR.UTF-8");
+    addSection("S1");
+    addItem("S1", "CBİZMİR", TVSNodeStyle_CheckBoxOn, "Izmir");
+    addItem("S1", "CBISPARTA", TVSNodeStyle_CheckBoxoff, "Isparta");
+    handler.clear();
+    EXPECT_EQ(manager->NodeGetText("S1", "cbizmir"), "Izmir");
+    EXPECT_EQ(manager->NodeGetText("S1", "cbısparta"), "Isparta");
+    EXPECT_EQ(reports(), std::vector<Report>{});
+    EXPECT_EQ(manager->NodeGetText("S1", "cbisparta"), "");
 }
 
 TEST_F(ItemOperationsTest, EmptyItemKeyFindsTheFirstItemWithoutKey) {

@@ -64,14 +64,27 @@ int32_t NodeStore::indexOf(const rt::Variant& keyOrPosition) const {
 }
 
 bool NodeStore::listHasKey(const std::string& key) const {
-    rt::Ref<ListImages> images = imageList->ListImages();
-    if (images.get() == lastFoundIn_.get() && images->revision() == lastFoundRevision_ && key == lastFoundKey_)
+    if (imageList.get() == lastFoundList_.get() && lastFoundImages_->revision() == lastFoundRevision_ &&
+        key == lastFoundKey_)
         return true;
+    rt::Ref<ListImages> images = imageList->ListImages();
     if (!images->hasKey(key)) return false;
     lastFoundKey_ = key;
     lastFoundRevision_ = images->revision();
-    lastFoundIn_ = std::move(images);
+    lastFoundImages_ = std::move(images);
+    lastFoundList_ = imageList;
     return true;
+}
+
+void NodeStore::setImageKey(int32_t index, const std::string& key) {
+    // The common case first: a key that the list has.
+    if (!key.empty() && imageList && listHasKey(key)) {
+        NodeRecord& d = nodes[index];
+        d.imageKey = key;
+        d.imagePosition = 0;
+        return;
+    }
+    nodes[index].setImage(checkedImage(rt::Variant(key)));
 }
 
 rt::Variant NodeStore::checkedImage(const rt::Variant& image) const {
@@ -179,7 +192,10 @@ DroppedNodes NodeStore::takeAll() {
 void NodeStore::setText(int32_t index, const std::string& text) { nodes[index].text = text; }
 
 void NodeStore::setImage(int32_t index, const rt::Variant& image) {
-    nodes[index].setImage(checkedImage(image));
+    if (image.isString())
+        setImageKey(index, std::get<std::string>(image.storage()));
+    else
+        nodes[index].setImage(checkedImage(image));
 }
 
 rt::Variant NodeStore::exchangeTag(int32_t index, const rt::Variant& tag) {

@@ -118,6 +118,8 @@ public:
     virtual void setText(int32_t index, const std::string& text);
     // Checks the image against the image list first.
     virtual void setImage(int32_t index, const rt::Variant& image);
+    // The same for an image given by key.
+    void setImageKey(int32_t index, const std::string& key);
     const rt::Variant& tag(int32_t index) const { return tags[static_cast<size_t>(nodes[index].tag)]; }
     // Hands back the tag that the node had, for the caller to let go.
     [[nodiscard]] rt::Variant exchangeTag(int32_t index, const rt::Variant& tag);
@@ -156,8 +158,11 @@ protected:
 private:
     static std::vector<rt::Variant> initialTags() { return {rt::Variant(), rt::Variant(std::string())}; }
 
+    // The list (and its images, which a list keeps for life) in which the
+    // key was last found, at that revision.
     mutable std::string lastFoundKey_;
-    mutable rt::Ref<ListImages> lastFoundIn_;
+    mutable rt::Ref<ImageList> lastFoundList_;
+    mutable rt::Ref<ListImages> lastFoundImages_;
     mutable uint64_t lastFoundRevision_ = 0;
 
     Placement placeBy(int32_t anchor, int32_t how) const;

@@ -86,7 +86,7 @@ void QtTreeView::Store::setText(int32_t index, const std::string& text) {
 }
 
 void QtTreeView::Store::setImage(int32_t index, const rt::Variant& image) {
-    nodes[index].setImage(checkedImage(image));
+    NodeStore::setImage(index, image);
     repaintSoon();
 }
 

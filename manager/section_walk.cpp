@@ -15,7 +15,7 @@ tree::TreeNode& need(const rt::Ref<tree::TreeNode>& node) {
 }
 
 bool imageIs(const rt::Variant& image, std::string_view stateKey) {
-    return image.isString() && rt::textEquals(rt::toText(image), stateKey);
+    return image.isString() && rt::textEquals(std::get<std::string>(image.storage()), stateKey);
 }
 
 bool keyHasPrefix(const std::string& key, std::string_view prefix) {

@@ -5,7 +5,7 @@
 namespace tree {
 
 void MemoryTreeView::Store::clear() {
-    std::vector<NodeRecord> old = takeAll();
+    DroppedNodes old = takeAll();
     selected = NoNode;
     // `old` goes last, once the tree is consistent again.
 }

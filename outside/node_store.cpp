@@ -16,7 +16,26 @@ std::string optionalText(const rt::Variant& v) {
 
 }  // namespace
 
-NodeStore::~NodeStore() = default;
+rt::Variant NodeRecord::image() const {
+    if (imagePosition != 0) return imagePosition;
+    if (!imageKey.empty()) return imageKey;
+    return {};
+}
+
+void NodeRecord::setImage(const rt::Variant& image) {
+    if (image.isString()) {
+        imageKey = rt::toText(image);
+        imagePosition = 0;
+    } else {
+        imagePosition = image.isEmpty() ? 0 : rt::toInt32(image);
+        imageKey.clear();
+    }
+}
+
+NodeStore::~NodeStore() {
+    // Objects that outlive the store must not come back here.
+    for (NodeRecord& d : nodes) d.object = nullptr;
+}
 
 void NodeStore::requireUsable() const {
     if (!usable()) throw errControlDeleted();
@@ -24,8 +43,12 @@ void NodeStore::requireUsable() const {
 
 int32_t NodeStore::findKey(const std::string& key) const {
     if (key.empty()) return NoNode;
-    auto it = byKey.find(rt::foldCase(key));
-    return it == byKey.end() ? NoNode : it->second;
+    return findKey(key, NodeKeyIndex::hashOf(rt::foldCase(key)));
+}
+
+int32_t NodeStore::findKey(const std::string& key, size_t keyHash) const {
+    if (key.empty()) return NoNode;
+    return byKey.find(keyHash, [&](int32_t index) { return rt::textEquals(nodes[index].key, key); });
 }
 
 int32_t NodeStore::indexOf(const rt::Variant& keyOrPosition) const {
@@ -40,7 +63,29 @@ int32_t NodeStore::indexOf(const rt::Variant& keyOrPosition) const {
     return position - 1;
 }
 
-bool NodeStore::listHasKey(const std::string& key) const { return imageList->ListImages()->hasKey(key); }
+bool NodeStore::listHasKey(const std::string& key) const {
+    if (imageList.get() == lastFoundList_.get() && lastFoundImages_->revision() == lastFoundRevision_ &&
+        key == lastFoundKey_)
+        return true;
+    rt::Ref<ListImages> images = imageList->ListImages();
+    if (!images->hasKey(key)) return false;
+    lastFoundKey_ = key;
+    lastFoundRevision_ = images->revision();
+    lastFoundImages_ = std::move(images);
+    lastFoundList_ = imageList;
+    return true;
+}
+
+void NodeStore::setImageKey(int32_t index, const std::string& key) {
+    // The common case first: a key that the list has.
+    if (!key.empty() && imageList && listHasKey(key)) {
+        NodeRecord& d = nodes[index];
+        d.imageKey = key;
+        d.imagePosition = 0;
+        return;
+    }
+    nodes[index].setImage(checkedImage(rt::Variant(key)));
+}
 
 rt::Variant NodeStore::checkedImage(const rt::Variant& image) const {
     if (image.isMissing() || image.isEmpty()) return {};
@@ -76,9 +121,11 @@ NewNode NodeStore::prepare(const rt::Variant& relative, const rt::Variant& relat
     }
     NewNode node;
     node.record.key = optionalText(key);
-    node.foldedKey = rt::foldCase(node.record.key);
-    if (!node.record.key.empty() && byKey.count(node.foldedKey)) throw errKeyNotUnique();
-    node.record.image = checkedImage(image);
+    if (!node.record.key.empty()) {
+        node.keyHash = NodeKeyIndex::hashOf(rt::foldCase(node.record.key));
+        if (findKey(node.record.key, node.keyHash) != NoNode) throw errKeyNotUnique();
+    }
+    node.record.setImage(checkedImage(image));
     node.record.text = optionalText(text);
     if (anchor != NoNode) node.place = placeBy(anchor, how);
     return node;
@@ -103,13 +150,10 @@ Placement NodeStore::placeBy(int32_t anchor, int32_t how) const {
 int32_t NodeStore::insert(NewNode node) {
     const int32_t index = count();
     const bool keyed = !node.record.key.empty();
-    if (keyed) byKey.emplace(node.foldedKey, index);
-    try {
-        nodes.push_back(std::move(node.record));
-    } catch (...) {
-        if (keyed) byKey.erase(node.foldedKey);  // out of memory: undo the key too
-        throw;
-    }
+    // Room first: out of memory, the tree stays as it was.
+    if (keyed) byKey.reserveOne();
+    nodes.push_back(std::move(node.record));
+    if (keyed) byKey.insert(node.keyHash, index);
     link(index, node.place);
     return index;
 }
@@ -129,12 +173,16 @@ void NodeStore::link(int32_t index, Placement place) {
     ++siblings;
 }
 
-void NodeStore::clear() { std::vector<NodeRecord> old = takeAll(); }
+void NodeStore::clear() { DroppedNodes old = takeAll(); }
 
-std::vector<NodeRecord> NodeStore::takeAll() {
+DroppedNodes NodeStore::takeAll() {
     ++generation;
-    std::vector<NodeRecord> old;
-    old.swap(nodes);
+    DroppedNodes old;
+    old.records.swap(nodes);
+    old.tags.swap(tags);
+    tags = initialTags();
+    // Objects of the old nodes are dead now; they must not come back here.
+    for (NodeRecord& d : old.records) d.object = nullptr;
     byKey.clear();
     firstRoot = lastRoot = NoNode;
     roots = 0;
@@ -144,8 +192,29 @@ std::vector<NodeRecord> NodeStore::takeAll() {
 void NodeStore::setText(int32_t index, const std::string& text) { nodes[index].text = text; }
 
 void NodeStore::setImage(int32_t index, const rt::Variant& image) {
-    rt::Variant checked = checkedImage(image);
-    nodes[index].image = std::move(checked);
+    if (image.isString())
+        setImageKey(index, std::get<std::string>(image.storage()));
+    else
+        nodes[index].setImage(checkedImage(image));
+}
+
+rt::Variant NodeStore::exchangeTag(int32_t index, const rt::Variant& tag) {
+    int32_t& slot = nodes[index].tag;
+    if (slot < 2) {
+        // A shared slot: the node keeps sharing for Empty and the empty
+        // text, and takes a slot of its own for anything else.
+        rt::Variant old = tags[static_cast<size_t>(slot)];
+        if (tag.isEmpty()) {
+            slot = 0;
+        } else if (tag.isString() && rt::toText(tag).empty()) {
+            slot = 1;
+        } else {
+            tags.push_back(tag);
+            slot = static_cast<int32_t>(tags.size() - 1);
+        }
+        return old;
+    }
+    return std::exchange(tags[static_cast<size_t>(slot)], tag);
 }
 
 int16_t NodeStore::expanded(int32_t index) const { return nodes[index].expanded; }
@@ -153,8 +222,10 @@ void NodeStore::setExpanded(int32_t index, int16_t expanded) { nodes[index].expa
 
 rt::Ref<TreeNode> NodeStore::objectFor(int32_t index) {
     NodeRecord& d = nodes[index];
-    if (!d.object) d.object = rt::make<StoredNode>(shared_from_this(), index);
-    return d.object;
+    if (d.object) return rt::Ref<TreeNode>(d.object);
+    auto made = rt::make<StoredNode>(shared_from_this(), index);
+    d.object = made.get();
+    return made;
 }
 
 }  // namespace tree

@@ -16,20 +16,27 @@
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
+#include "outside/node_store_keys.h"
 #include "outside/tree_model.h"
 
 namespace tree {
 
 inline constexpr int32_t NoNode = -1;
 
+class StoredNode;
+
 struct NodeRecord {
     std::string key;  // as given; empty for a node without key
     std::string text;
-    rt::Variant tag;
-    rt::Variant image;  // Empty, an image key or a list position
+    // The image: a key of the image list, or a list position (from 1), or
+    // neither (both empty) for no image.
+    std::string imageKey;
+    int32_t imagePosition = 0;
+    // The tag: a slot of NodeStore::tags. Nodes share the slots of the Empty
+    // tag and of the empty text; any other tag gets a slot of its own.
+    int32_t tag = 0;
     int32_t parent = NoNode;
     int32_t previous = NoNode;
     int32_t next = NoNode;
@@ -37,10 +44,15 @@ struct NodeRecord {
     int32_t lastChild = NoNode;
     int32_t children = 0;
     int16_t expanded = 0;  // the value last given
-    // The object handed out for this node, made on first request and kept
-    // with the node, so that every request gets the very same object: a
-    // StoredNode (stored_node.h).
-    rt::Ref<TreeNode> object;
+    // The object that stands for this node while anyone holds it, so that
+    // every request gets the very same object; it forgets itself here when
+    // it goes (stored_node.h).
+    StoredNode* object = nullptr;
+
+    bool hasImage() const noexcept { return imagePosition != 0 || !imageKey.empty(); }
+    rt::Variant image() const;
+    // Takes an image as checkedImage gives it.
+    void setImage(const rt::Variant& image);
 };
 
 // Where a new node goes: into its parent's child list (the roots for
@@ -53,14 +65,23 @@ struct Placement {
 // A node whose arguments passed every check, ready to go in.
 struct NewNode {
     NodeRecord record;
-    std::string foldedKey;
+    size_t keyHash = 0;  // of the folded key
     Placement place;
+};
+
+// What Clear takes out of a store, to be let go once the view is consistent
+// again: releasing a tag may run any code, this tree's included.
+struct DroppedNodes {
+    std::vector<NodeRecord> records;
+    std::vector<rt::Variant> tags;
 };
 
 class NodeStore : public std::enable_shared_from_this<NodeStore> {
 public:
-    std::vector<NodeRecord> nodes;                    // index = position - 1
-    std::unordered_map<std::string, int32_t> byKey;  // folded key -> index
+    std::vector<NodeRecord> nodes;  // index = position - 1
+    NodeKeyIndex byKey;             // by folded key
+    // The nodes' tags: slot 0 is Empty, slot 1 the empty text.
+    std::vector<rt::Variant> tags = initialTags();
     int32_t firstRoot = NoNode;
     int32_t lastRoot = NoNode;
     int32_t roots = 0;
@@ -81,6 +102,8 @@ public:
     int32_t indexOf(const rt::Variant& keyOrPosition) const;
     // The node bearing a key, or NoNode (the empty key is borne by none).
     int32_t findKey(const std::string& key) const;
+    // The same for a key whose folded form hashes to keyHash.
+    int32_t findKey(const std::string& key, size_t keyHash) const;
     // An image as a node stores it, after the checks against the image list.
     rt::Variant checkedImage(const rt::Variant& image) const;
 
@@ -95,12 +118,17 @@ public:
     virtual void setText(int32_t index, const std::string& text);
     // Checks the image against the image list first.
     virtual void setImage(int32_t index, const rt::Variant& image);
+    // The same for an image given by key.
+    void setImageKey(int32_t index, const std::string& key);
+    const rt::Variant& tag(int32_t index) const { return tags[static_cast<size_t>(nodes[index].tag)]; }
+    // Hands back the tag that the node had, for the caller to let go.
+    [[nodiscard]] rt::Variant exchangeTag(int32_t index, const rt::Variant& tag);
     virtual int16_t expanded(int32_t index) const;
     virtual void setExpanded(int32_t index, int16_t expanded);
     virtual bool isSelected(int32_t index) const = 0;
     virtual void setSelected(int32_t index, int16_t selected) = 0;
 
-    // The one object that stands for a node.
+    // The one object that stands for a node, made when nobody holds it.
     rt::Ref<TreeNode> objectFor(int32_t index);
     rt::Ref<TreeNode> objectOrNothing(int32_t index) { return index == NoNode ? nullptr : objectFor(index); }
 
@@ -115,19 +143,28 @@ protected:
     NewNode prepare(const rt::Variant& relative, const rt::Variant& relationship, const rt::Variant& key,
                     const rt::Variant& text, const rt::Variant& image) const;
     int32_t insert(NewNode node);
-    // Empties the tree and hands back the old records, for the caller to let
-    // go once the view is consistent again: releasing a tag may run any code,
-    // this tree's included.
-    [[nodiscard]] std::vector<NodeRecord> takeAll();
+    // Empties the tree and hands back what it held (DroppedNodes).
+    [[nodiscard]] DroppedNodes takeAll();
 
-    // Whether the image list has an image key.
-    virtual bool listHasKey(const std::string& key) const;
+    // Whether the image list has an image key. The key that the list last
+    // had is kept, so that a walk that gives every node the same key looks
+    // it up once.
+    bool listHasKey(const std::string& key) const;
 
     [[noreturn]] static void broken(const std::string& what);
     static std::string nodeName(int32_t index);
     static std::string ownerName(int32_t owner);
 
 private:
+    static std::vector<rt::Variant> initialTags() { return {rt::Variant(), rt::Variant(std::string())}; }
+
+    // The list (and its images, which a list keeps for life) in which the
+    // key was last found, at that revision.
+    mutable std::string lastFoundKey_;
+    mutable rt::Ref<ImageList> lastFoundList_;
+    mutable rt::Ref<ListImages> lastFoundImages_;
+    mutable uint64_t lastFoundRevision_ = 0;
+
     Placement placeBy(int32_t anchor, int32_t how) const;
     void link(int32_t index, Placement place);
 };

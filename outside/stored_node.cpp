@@ -7,6 +7,14 @@ namespace tree {
 StoredNode::StoredNode(const std::shared_ptr<NodeStore>& store, int32_t index)
     : store_(store), data_(store.get()), generation_(store->generation), index_(index) {}
 
+// The node's record forgets this object, so that the next request makes
+// another one: nobody can tell, since nobody holds this one any longer.
+StoredNode::~StoredNode() {
+    if (store_.expired() || !isCurrent(*data_)) return;
+    NodeRecord& d = data_->nodes[static_cast<size_t>(index_)];
+    if (d.object == this) d.object = nullptr;
+}
+
 std::shared_ptr<NodeStore> StoredNode::live() const {
     auto s = store_.lock();
     if (!s || !s->usable() || !isCurrent(*s)) throw errControlDeleted();
@@ -25,16 +33,19 @@ int32_t StoredNode::indexIn(const NodeStore& store) const {
 std::string StoredNode::Key() { return record().key; }
 std::string StoredNode::Text() { return record().text; }
 void StoredNode::setText(const std::string& text) { live()->setText(index_, text); }
-rt::Variant StoredNode::Tag() { return record().tag; }
+rt::Variant StoredNode::Tag() {
+    NodeStore& s = current();
+    return s.tag(index_);
+}
 
 void StoredNode::setTag(const rt::Variant& tag) {
     auto s = live();
     // The old tag goes only after the new one is in place, while `s` still
     // holds the data: its release may run any code, this tree's included.
-    rt::Variant old = std::exchange(s->nodes[index_].tag, tag);
+    rt::Variant old = s->exchangeTag(index_, tag);
 }
 
-rt::Variant StoredNode::Image() { return record().image; }
+rt::Variant StoredNode::Image() { return record().image(); }
 // Changing the image key runs no outside code: a widget repaints later.
 void StoredNode::setImage(const rt::Variant& image) { current().setImage(index_, image); }
 

@@ -17,6 +17,9 @@ namespace tree {
 class StoredNode final : public TreeNode {
 public:
     StoredNode(const std::shared_ptr<NodeStore>& store, int32_t index);
+    ~StoredNode() override;
+    StoredNode(const StoredNode&) = delete;
+    StoredNode& operator=(const StoredNode&) = delete;
 
     std::string Key() override;
     std::string Text() override;

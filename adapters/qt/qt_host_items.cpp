@@ -33,7 +33,7 @@ int32_t QtTreeView::Store::adopt(QTreeWidgetItem* hostItem, int32_t parent,
     tree::NewNode node;
     node.record.text = hostItem->text(0).toStdString();
     node.place.parent = parent;
-    items.reserve(items.size() + 1);  // nothing fails after insert
+    makeRoomForItem();  // nothing fails after insert
     insert(std::move(node));
     items.push_back(item.get());
     if (parent != NoNode) items[parent]->addChild(item.get());

@@ -1,5 +1,6 @@
 #include "adapters/qt/qt_tree_store.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "outside/stored_node.h"
@@ -21,18 +22,8 @@ private:
 
 }  // namespace
 
-bool QtTreeView::Store::listHasKey(const std::string& key) const {
-    auto images = imageList->ListImages();
-    if (key == lastFoundKey && images->revision() == lastFoundRevision) return true;
-    if (!images->hasKey(key)) return false;
-    lastFoundKey = key;
-    lastFoundRevision = images->revision();
-    return true;
-}
-
 void QtTreeView::Store::setImageList(const rt::Ref<tree::ImageList>& list) {
     if (imageList.get() == list.get()) return;
-    lastFoundKey.clear();
     icons = IconCache();  // lets the old list go
     // Nodes keep their image keys and show the pictures of the new list. The
     // old list goes last: its release may run any code.
@@ -50,7 +41,7 @@ int32_t QtTreeView::Store::add(const rt::Variant& relative, const rt::Variant& r
     auto item = std::make_unique<NodeItem>(self(), index);
     item->setText(0, QString::fromStdString(node.record.text));
     item->setFlags(item->flags() | Qt::ItemIsEditable);
-    items.reserve(items.size() + 1);  // nothing fails after insert
+    makeRoomForItem();  // nothing fails after insert
 
     const auto [parent, before] = node.place;
     QTreeWidgetItem* parentItem = parent == NoNode ? widget->invisibleRootItem() : items[parent];
@@ -61,8 +52,13 @@ int32_t QtTreeView::Store::add(const rt::Variant& relative, const rt::Variant& r
     return index;
 }
 
+void QtTreeView::Store::makeRoomForItem() {
+    // In doubling steps, so that adding stays linear.
+    if (items.size() == items.capacity()) items.reserve(std::max<size_t>(64, 2 * items.capacity()));
+}
+
 void QtTreeView::Store::clear() {
-    std::vector<tree::NodeRecord> old = takeAll();
+    tree::DroppedNodes old = takeAll();
     items.clear();
     widget->clear();
     // `old` goes last, once the tree is consistent again.
@@ -72,7 +68,7 @@ void QtTreeView::Store::forgetWidget() {
     // The items went with the widget: forget them without touching them.
     widgetGone = true;
     items.clear();
-    std::vector<tree::NodeRecord> old = takeAll();
+    tree::DroppedNodes old = takeAll();
 }
 
 
@@ -90,8 +86,7 @@ void QtTreeView::Store::setText(int32_t index, const std::string& text) {
 }
 
 void QtTreeView::Store::setImage(int32_t index, const rt::Variant& image) {
-    rt::Variant checked = checkedImage(image);
-    nodes[index].image = std::move(checked);
+    NodeStore::setImage(index, image);
     repaintSoon();
 }
 
@@ -131,7 +126,7 @@ void QtTreeView::Store::setSelected(int32_t index, int16_t selected) {
     if (widget) widget->setAutoScroll(autoScroll);  // a slot of the host may have deleted it
 }
 
-QIcon QtTreeView::Store::iconOf(int32_t index) { return icons.iconFor(imageList, nodes[index].image); }
+QIcon QtTreeView::Store::iconOf(int32_t index) { return icons.iconFor(imageList, nodes[index].image()); }
 
 void QtTreeView::Store::repaintSoon() {
     if (repaintPending || !widget) return;

@@ -34,10 +34,6 @@ struct QtTreeView::Store final : tree::NodeStore {
     // The view made the widget itself.
     bool ownsWidget = false;
 
-    // The image key that the list last had, so that a walk that gives every
-    // item the same key looks it up once. Forgotten with the list.
-    mutable std::string lastFoundKey;
-    mutable uint64_t lastFoundRevision = 0;
     IconCache icons;
     int32_t labelEdit = 0;
     std::string toolTipText;
@@ -55,6 +51,8 @@ struct QtTreeView::Store final : tree::NodeStore {
     int32_t add(const rt::Variant& relative, const rt::Variant& relationship, const rt::Variant& key,
                 const rt::Variant& text, const rt::Variant& image) override;
     void clear() override;
+    // Room for one more item in `items`.
+    void makeRoomForItem();
     // The host's items of a wrapped widget become nodes without key.
     void adoptItems();
     // The widget was deleted, and its items with it.
@@ -75,9 +73,6 @@ struct QtTreeView::Store final : tree::NodeStore {
     void repaintSoon();
 
     void checkInvariants() const override;
-
-protected:
-    bool listHasKey(const std::string& key) const override;
 
 private:
     std::shared_ptr<Store> self() { return std::static_pointer_cast<Store>(shared_from_this()); }

@@ -93,6 +93,7 @@ void QtTreeView::Store::setImage(int32_t index, const rt::Variant& image) {
     rt::Variant checked = checkedImage(image);
     nodes[index].image = std::move(checked);
     repaintSoon();
+    if (imageChanged) imageChanged(index);
 }
 
 int16_t QtTreeView::Store::expanded(int32_t index) const {

@@ -95,7 +95,7 @@ bool WidgetHooks::eventFilter(QObject* watched, QEvent* event) {
         if (event->type() == QEvent::KeyPress) {
             auto* key = static_cast<QKeyEvent*>(event);
             if (key->key() == Qt::Key_Space && !key->isAutoRepeat())
-                spacePressedOn_ = spaceActsAsClick_ && isPlainSpace(*key)
+                spacePressedOn_ = spaceActsAsClick_ && isPlainSpace(*key) && s->widget
                                       ? QPersistentModelIndex(s->widget->currentIndex())
                                       : QPersistentModelIndex();
             int16_t code = virtualKeyCode(*key);

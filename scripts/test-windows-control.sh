@@ -82,6 +82,14 @@ fi
 for server in "${servers[@]}"; do
   wine regsvr32 /u /s "$(winpath "$out/$server.dll")" || fail "regsvr32 /u $server.dll"
 done
+left=$(wine reg export 'HKEY_CLASSES_ROOT' "$(winpath "$out/control-classes.reg")" /y >/dev/null 2>&1;
+       iconv -f UTF-16LE -t UTF-8 "$out/control-classes.reg" 2>/dev/null | tr -d '\r' |
+       grep -ciE 'SarnControl|BA9EA42C|098360D4|A9B4CCDE|7AFA74CA' || true)
+if [ "$left" = 0 ]; then
+  echo "ok   unregistering leaves no key of the control's server behind"
+else
+  fail "unregistering left $left registry lines that name the control's server"
+fi
 if [ "$failures" -ne 0 ]; then
   echo "== $failures test step(s) of the tree view control failed"
   exit 1

@@ -442,6 +442,30 @@ int16_t sectionOpen(HWND window, const rt::ObjectRef& tv, const char* key, bool&
     return open;
 }
 
+// Whether every item of the control shows a picture of the control's image
+// list (a section its blank picture, an item its state's).
+bool everyItemShowsAPicture(HWND window) {
+    const auto list = reinterpret_cast<HIMAGELIST>(SendMessageW(window, TVM_GETIMAGELIST, TVSIL_NORMAL, 0));
+    if (!list) return false;
+    const int pictures = ImageList_GetImageCount(list);
+    std::vector<HTREEITEM> walk{reinterpret_cast<HTREEITEM>(SendMessageW(window, TVM_GETNEXTITEM, TVGN_ROOT, 0))};
+    int seen = 0;
+    while (!walk.empty()) {
+        HTREEITEM item = walk.back();
+        walk.pop_back();
+        if (!item) continue;
+        ++seen;
+        TVITEMW data{};
+        data.mask = TVIF_IMAGE | TVIF_HANDLE;
+        data.hItem = item;
+        SendMessageW(window, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&data));
+        if (data.iImage <= 0 || data.iImage >= pictures) return false;
+        walk.push_back(reinterpret_cast<HTREEITEM>(SendMessageW(window, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(item))));
+        walk.push_back(reinterpret_cast<HTREEITEM>(SendMessageW(window, TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(item))));
+    }
+    return seen == 23;
+}
+
 // The road of a typical use, the manager bound to `tv` (the control's
 // automation object) through TreeViewObject.
 void managerOnControl(const char* name, const rt::ObjectRef& tv, const std::string& expected) {
@@ -454,6 +478,9 @@ void managerOnControl(const char* name, const rt::ObjectRef& tv, const std::stri
     addSettings(m);
     std::function<std::string(const char*)> imageOf = [&](const char* key) { return tree::imageText(get(call(get(tv, "Nodes"), "Item", {key}), "Image")); };
     checks.equal(itemImages(imageOf).substr(0, 34), "CBbold=chkoff CBitalic=chkon CBund", "the items show their styles");
+    HWND window = reinterpret_cast<HWND>(static_cast<intptr_t>(rt::toInt32(get(tv, "hWnd"))));
+    checks.check(everyItemShowsAPicture(window),
+                 "every item shows a picture of the manager's list, the ones added after the list was given too");
 
     for (const char* key : Clicks) call(tv, "ClickNode", {key});
     checks.equal(itemImages(imageOf), expected, "clicks give the image keys of the same clicks on the in-memory tree view");
@@ -462,7 +489,6 @@ void managerOnControl(const char* name, const rt::ObjectRef& tv, const std::stri
     checks.check(rt::toInt32(get(m, "NodeChildren")) == 0 && rt::toText(get(m, "Tag")) == "Skips words written in capitals only",
                  "the manager records the clicked item's tag and child count");
 
-    HWND window = reinterpret_cast<HWND>(static_cast<intptr_t>(rt::toInt32(get(tv, "hWnd"))));
     // Ctrl+A opens and closes every section, in turn.
     for (int round = 0; round < 3; ++round) {
         call(tv, "PressKey", {int16_t{'A'}, int16_t{2}});

@@ -29,6 +29,14 @@ ControlObject& me(Object& o) { return rt::self<ControlObject>(o); }
 const Variant& arg(Args& a, size_t i) { return rt::requiredArg(a, i); }
 int16_t optionalShift(Args& a, size_t i) { return rt::isOmitted(a, i) ? 0 : rt::toInt16(a[i]); }
 
+// A pointer coordinate as a mouse message carries it (16 bits); NaN and
+// anything farther away overflow.
+int pixel(const Variant& v) {
+    const float f = rt::toSingle(v);
+    if (!(f > -32769.0f && f < 32768.0f)) throw rt::errOverflow();
+    return static_cast<int>(f);
+}
+
 VARIANT byRef(int16_t* value) {
     VARIANT v;
     VariantInit(&v);
@@ -285,8 +293,7 @@ const rt::ClassInfo& ControlObject::classInfo() const {
              [](Object& o, Args& a) -> Variant {
                  HWND w = me(o).view().window();
                  if (!w) throw tree::errControlDeleted();
-                 movePointer(w, rt::toInt16(arg(a, 0)), rt::toInt16(arg(a, 1)), static_cast<int>(rt::toSingle(arg(a, 2))),
-                             static_cast<int>(rt::toSingle(arg(a, 3))));
+                 movePointer(w, rt::toInt16(arg(a, 0)), rt::toInt16(arg(a, 1)), pixel(arg(a, 2)), pixel(arg(a, 3)));
                  return {};
              },
              {{"Button", VarType::Integer}, {"Shift", VarType::Integer}, {"x", VarType::Single}, {"y", VarType::Single}}},

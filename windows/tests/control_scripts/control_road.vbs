@@ -79,6 +79,22 @@ If handler.ReportCount > 0 Then
           "first with its site and the control's number: " & handler.Reports.Item(1)
 End If
 
+' The control's own failures reach the script with its numbers.
+Dim numbers
+On Error Resume Next
+tv.Nodes.Item "nobody"
+numbers = Err.Number : Err.Clear
+tv.Nodes.Add , , "s1", "a key that S1 has already"
+numbers = numbers & " " & Err.Number : Err.Clear
+tv.Nodes.Item("CBbold").Image = "nothing"
+numbers = numbers & " " & Err.Number : Err.Clear
+tv.Nodes.Item(99).Text = "x"
+numbers = numbers & " " & Err.Number : Err.Clear
+tv.MovePointer 0, 0, 1E+30, 0
+numbers = numbers & " " & Err.Number : Err.Clear
+On Error GoTo 0
+Check numbers = "35601 35602 35601 35600 6", "the failure numbers: " & numbers
+
 m.Refresh
 Check tv.Nodes.Count = 0 And tv.ImageList Is Nothing And m.TreeViewObject Is Nothing, "Refresh empties and unbinds"
 tv.Visible = False

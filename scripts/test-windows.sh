@@ -118,3 +118,4 @@ if [ "$failures" -ne 0 ]; then
   exit 1
 fi
 echo "== all Windows tests passed (at ${SECONDS}s)"
+scripts/test-windows-control.sh

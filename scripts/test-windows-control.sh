@@ -1,0 +1,97 @@
+#!/usr/bin/env bash
+# The style manager on the platform's own tree view control, under Wine on a
+# virtual X display: builds the control's server, its tests and the demo in
+# build-windows (after scripts/test-windows.sh has configured it), registers
+# the servers in the Wine prefix there, runs the tests that drive the control
+# with real input (the C++ tests and a script client), plays the demo's
+# session and keeps its screenshot as build-windows/windows-demo.png, then
+# unregisters the servers. Installs xvfb when it is missing.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+out=$root/build-windows
+
+if [ "${1:-}" != --inside-display ]; then
+  if ! command -v xvfb-run >/dev/null; then
+    echo "== installing xvfb"
+    sudo=""
+    [ "$(id -u)" -eq 0 ] || sudo=sudo
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends xvfb xauth >/dev/null
+  fi
+  if [ ! -f "$out/build.ninja" ]; then
+    echo "build-windows is not configured: run scripts/test-windows.sh" >&2
+    exit 1
+  fi
+  echo "== the tree view control: build (at ${SECONDS}s)"
+  cmake --build "$out" -j "$(nproc)" --target sarn10b sarn_outside sarn_control tree_control_test sarn_demo >/dev/null
+  exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" --inside-display
+fi
+
+export WINEPREFIX=$out/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH=win64
+trap 'wineserver -k 2>/dev/null || true' EXIT
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  wine wineboot -i >/dev/null 2>&1
+  wineserver -w
+fi
+
+failures=0
+winpath() { echo "Z:${1//\//\\}"; }
+fail() {
+  echo "FAILED: $*"
+  failures=$((failures + 1))
+}
+# Runs a test whose last line is "N passed, M failed": both the line and
+# M = 0 are required; a test that hangs is stopped after two minutes.
+run_counted() {
+  local name=$1
+  shift
+  local output status=0
+  output=$(timeout 120 "$@" 2>&1 | tr -d '\r') || status=$?
+  local summary
+  summary=$(printf '%s\n' "$output" | grep -E '^[0-9]+ passed, [0-9]+ failed$' | tail -1 || true)
+  if [ -z "$summary" ]; then
+    printf '%s\n' "$output"
+    fail "$name printed no summary line (status $status)"
+  elif [ "$status" -ne 0 ] || [[ "$summary" != *" 0 failed" ]]; then
+    printf '%s\n' "$output"
+    fail "$name: $summary (status $status)"
+  else
+    echo "ok   $name: $summary"
+  fi
+}
+servers=(sarn10b sarn_outside sarn_control)
+
+echo "== the tree view control under Wine on display $DISPLAY (at ${SECONDS}s)"
+for server in "${servers[@]}"; do
+  wine regsvr32 /s "$(winpath "$out/$server.dll")" || fail "regsvr32 $server.dll"
+done
+run_counted tree_control_test.exe wine "$out/control_tests/tree_control_test.exe"
+run_counted control_road.vbs wine cscript //nologo "$(winpath "$root/windows/tests/control_scripts/control_road.vbs")"
+
+rm -f "$out/windows-demo.png"
+if log=$(timeout 120 wine "$out/sarn_demo.exe" --screenshot "$(winpath "$out/windows-demo.png")" 2>&1 | tr -d '\r') &&
+   [ -s "$out/windows-demo.png" ] && grep -q 'OBrich "Save as rich text" \[opton\]' <<<"$log"; then
+  printf '%s\n' "$log" | sed 's/^/     /'
+  echo "ok   the demo's session ran; its screenshot is build-windows/windows-demo.png"
+else
+  printf '%s\n' "$log"
+  fail "the demo's session"
+fi
+
+for server in "${servers[@]}"; do
+  wine regsvr32 /u /s "$(winpath "$out/$server.dll")" || fail "regsvr32 /u $server.dll"
+done
+left=$(wine reg export 'HKEY_CLASSES_ROOT' "$(winpath "$out/control-classes.reg")" /y >/dev/null 2>&1;
+       iconv -f UTF-16LE -t UTF-8 "$out/control-classes.reg" 2>/dev/null | tr -d '\r' |
+       grep -ciE 'SarnControl|BA9EA42C|098360D4|A9B4CCDE|7AFA74CA' || true)
+if [ "$left" = 0 ]; then
+  echo "ok   unregistering leaves no key of the control's server behind"
+else
+  fail "unregistering left $left registry lines that name the control's server"
+fi
+if [ "$failures" -ne 0 ]; then
+  echo "== $failures test step(s) of the tree view control failed"
+  exit 1
+fi
+echo "== the tree view control's tests passed (at ${SECONDS}s)"

@@ -25,5 +25,7 @@ cmake --build build-threads -j "$jobs" --target server_tests sarn10b
 TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
   build-threads/library/tests/server_tests --gtest_filter='ServerTest.EachThread*'
 
+scripts/test-install.sh
+
 echo "== the library as a Windows component server, under Wine"
 scripts/test-windows.sh

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <bit>
 #include <cstdint>
 
 #include "runtime/text_locale.h"
@@ -30,12 +31,6 @@ struct TurkicFold {
 // "straße" is "STRASSE", and a key written in capitals has to find the key in
 // small letters; the platform's own comparison equates "ß" and "ss" as well.
 #include "case_folding_table.inc"
-
-// The folding of one character: at most three characters.
-struct Folded {
-    char32_t chars[3];
-    uint8_t length;
-};
 
 // Turkish or Azeri rules: -1 until the user's locale has been read.
 std::atomic<int> turkicRules{-1};
@@ -74,24 +69,81 @@ constexpr AsciiTable makeAsciiTable(bool turkish) {
 constexpr AsciiTable kAscii = makeAsciiTable(false);
 constexpr AsciiTable kAsciiTurkic = makeAsciiTable(true);
 
-Folded fold(char32_t c, bool turkish) {
-    if (turkish) {
-        for (const auto& t : kTurkicFolds) {
-            if (t.from == c) return {{t.to}, 1};
-        }
+constexpr char32_t kExpansionMark = 0x80000000;
+
+// The folding of a character past the Basic Multilingual Plane, or of any
+// character while the plane's index below is being built: binary searches.
+// Returns what fold() returns.
+constexpr char32_t searchFold(char32_t c) {
+    const auto* run = std::lower_bound(std::begin(kFoldRuns), std::end(kFoldRuns), c,
+                                       [](const FoldRun& r, char32_t cp) { return r.last < cp; });
+    // Steps are 1 or 2 (the table generator makes no others).
+    if (run != std::end(kFoldRuns) && c >= run->first && (run->step == 1 || ((c - run->first) & 1) == 0)) {
+        return static_cast<char32_t>(static_cast<int32_t>(c) + run->delta);
     }
-    if (c < 0x80) return {{kAscii[c]}, 1};
     const auto* expansion = std::lower_bound(std::begin(kFoldExpansions), std::end(kFoldExpansions), c,
                                              [](const FoldExpansion& e, char32_t cp) { return e.from < cp; });
     if (expansion != std::end(kFoldExpansions) && expansion->from == c) {
-        return {{expansion->to[0], expansion->to[1], expansion->to[2]}, expansion->length};
+        return kExpansionMark | static_cast<char32_t>(expansion - std::begin(kFoldExpansions));
     }
-    const auto* run = std::lower_bound(std::begin(kFoldRuns), std::end(kFoldRuns), c,
-                                       [](const FoldRun& r, char32_t cp) { return r.last < cp; });
-    if (run != std::end(kFoldRuns) && c >= run->first && (c - run->first) % run->step == 0) {
-        return {{static_cast<char32_t>(static_cast<int32_t>(c) + run->delta)}, 1};
+    return c;
+}
+
+// The Basic Multilingual Plane indexed for one lookup per character: a bit
+// per character that folding changes (8 KiB), the number of such characters
+// before each 64 (2 KiB), and their foldings in order (some 6 KiB): a
+// character's folding sits at the count of changed characters before it.
+// Small letters, digits and ideographs stop at their bit.
+constexpr size_t kChangedInPlane = [] {
+    size_t n = 0;
+    for (const auto& r : kFoldRuns) {
+        for (char32_t c = r.first; c <= r.last && c < 0x10000; c += r.step) ++n;
     }
-    return {{c}, 1};
+    for (const auto& e : kFoldExpansions) n += e.from < 0x10000;
+    return n;
+}();
+struct PlaneIndex {
+    std::array<uint64_t, 0x10000 / 64> changed{};
+    std::array<uint16_t, 0x10000 / 64> before{};
+    // The folded character, or kExpansionMark | the row in kFoldExpansions.
+    std::array<char32_t, kChangedInPlane> folded{};
+};
+constexpr PlaneIndex makePlaneIndex() {
+    PlaneIndex index;
+    const auto mark = [&](char32_t c) {
+        if (c < 0x10000) index.changed[c >> 6] |= uint64_t{1} << (c & 63);
+    };
+    for (const auto& r : kFoldRuns) {
+        for (char32_t c = r.first; c <= r.last; c += r.step) mark(c);
+    }
+    for (const auto& e : kFoldExpansions) mark(e.from);
+    size_t n = 0;
+    for (size_t word = 0; word < index.changed.size(); ++word) {
+        index.before[word] = static_cast<uint16_t>(n);
+        for (size_t bit = 0; bit < 64; ++bit) {
+            if (((index.changed[word] >> bit) & 1) == 0) continue;
+            index.folded[n++] = searchFold(static_cast<char32_t>(word * 64 + bit));
+        }
+    }
+    return index;
+}
+constexpr PlaneIndex kPlane = makePlaneIndex();
+
+// The folding of one character: the folded character, or kExpansionMark and
+// the row of kFoldExpansions that holds the two or three it folds to. (A small
+// value rather than a struct keeps the per-character path in registers.)
+char32_t fold(char32_t c, bool turkish) {
+    if (turkish) {
+        for (const auto& t : kTurkicFolds) {
+            if (t.from == c) return t.to;
+        }
+    }
+    if (c < 0x80) return kAscii[c];
+    if (c >= 0x10000) return searchFold(c);
+    const uint64_t word = kPlane.changed[c >> 6];
+    const uint64_t bit = uint64_t{1} << (c & 63);
+    if ((word & bit) == 0) return c;
+    return kPlane.folded[kPlane.before[c >> 6] + std::popcount(word & (bit - 1))];
 }
 
 // Decodes one code point at text[i]; returns its length in bytes, or 0 when
@@ -140,23 +192,32 @@ public:
     FoldedReader(std::string_view text, bool turkish) : text_(text), turkish_(turkish) {}
 
     char32_t next() {
-        if (index_ < pending_.length) return pending_.chars[index_++];
+        if (pending_ != pendingEnd_) return *pending_++;
         if (pos_ >= text_.size()) return kEnd;
+        const auto b = static_cast<unsigned char>(text_[pos_]);
+        if (b < 0x80 && !turkish_) {
+            ++pos_;
+            return kAscii[b];
+        }
         char32_t cp = 0;
         const size_t len = decode(text_, pos_, cp);
         if (len == 0) return 0x110000 + static_cast<unsigned char>(text_[pos_++]);
         pos_ += len;
-        pending_ = fold(cp, turkish_);
-        index_ = 1;
-        return pending_.chars[0];
+        const char32_t f = fold(cp, turkish_);
+        if ((f & kExpansionMark) == 0) return f;
+        const FoldExpansion& e = kFoldExpansions[f & ~kExpansionMark];
+        pending_ = e.to + 1;
+        pendingEnd_ = e.to + e.length;
+        return e.to[0];
     }
 
 private:
     std::string_view text_;
     bool turkish_;
     size_t pos_ = 0;
-    Folded pending_{{}, 0};
-    uint8_t index_ = 0;
+    // The rest of an expansion.
+    const char32_t* pending_ = nullptr;
+    const char32_t* pendingEnd_ = nullptr;
 };
 
 }  // namespace
@@ -184,8 +245,13 @@ std::string foldCase(std::string_view text) {
             ++i;
             continue;
         }
-        const Folded folded = fold(cp, turkish);
-        for (uint8_t k = 0; k < folded.length; ++k) encode(folded.chars[k], out);
+        const char32_t f = fold(cp, turkish);
+        if ((f & kExpansionMark) == 0) {
+            encode(f, out);
+        } else {
+            const FoldExpansion& e = kFoldExpansions[f & ~kExpansionMark];
+            for (uint8_t k = 0; k < e.length; ++k) encode(e.to[k], out);
+        }
         i += len;
     }
     return out;

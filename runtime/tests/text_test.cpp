@@ -147,6 +147,37 @@ TEST(TextEqualsTest, PairsCapitalsAndSmallLettersOfEveryScript) {
     }
 }
 
+// textEquals takes shortcuts (ASCII byte by byte, folding read lazily) that
+// foldCase does not; across texts built from pieces whose foldings overlap,
+// the two must never disagree.
+TEST(TextEqualsTest, AgreesWithComparingFoldingsOnMixedTexts) {
+    const std::string pieces[] = {"s", "S", "ss", "ß", "ẞ", "ſ", "k", "K", "I", "i", "ı", "İ", "\xCC\x87",
+                                  "ΐ", "ι", "\xCC\x88\xCC\x81", "Σ", "ς", "\xFF", "\xC3", "\xA4", "ä", "Ä",
+                                  "ﬁ", "f", "FI", "ꭰ", "Ꭰ", "𐐀", "𐐨", "-", ""};
+    uint32_t seed = 12345;
+    const auto random = [&](uint32_t n) {
+        seed = seed * 1103515245 + 12345;
+        return (seed >> 16) % n;
+    };
+    const auto text = [&] {
+        std::string t;
+        for (uint32_t k = random(5); k > 0; --k) t += pieces[random(std::size(pieces))];
+        return t;
+    };
+    for (const char* locale : {"en_US.UTF-8", "tr_TR.UTF-8"}) {
+        const TextLocale chosen(locale);
+        int equalPairs = 0;
+        for (int n = 0; n < 20000; ++n) {
+            const std::string a = text(), b = text();
+            const bool equal = rt::foldCase(a) == rt::foldCase(b);
+            equalPairs += equal;
+            ASSERT_EQ(rt::textEquals(a, b), equal) << locale << ": \"" << a << "\" and \"" << b << "\"";
+        }
+        // Enough of them equal to have tried the expansions against their parts.
+        EXPECT_GT(equalPairs, 500) << locale;
+    }
+}
+
 TEST(TextLocaleTest, TurkishRulesFollowTheLanguageOfTheLocale) {
     struct Row {
         const char* locale;

@@ -247,6 +247,18 @@ TEST_F(AccessibilityTest, RowsNotYetAskedForAreNotTold) {
     EXPECT_EQ(heard, Strings{"Item CBbold: check box, checked"}) << "only Bold was asked for";
 }
 
+TEST_F(AccessibilityTest, ChangesStillToBeToldGoWithTheView) {
+    addFontsAndAlignment();
+    rows();
+    Strings heard;
+    HeardEvents events([&](QAccessibleEvent* event) { heard.push_back(said(event->accessibleInterface())); });
+    subject.click("CBbold");
+    manager->setTreeViewObject(nullptr);
+    subject.view = nullptr;  // and its widget with it
+    QApplication::processEvents();
+    EXPECT_EQ(heard, Strings{});
+}
+
 TEST_F(AccessibilityTest, CheckingThroughAssistiveTechnologyClicksTheNode) {
     addFontsAndAlignment();
     const auto act = [&](const std::string& key, const QString& action) {

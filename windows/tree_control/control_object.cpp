@@ -84,7 +84,7 @@ HWND makeFrame() {
         cls.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
         cls.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
         cls.lpszClassName = FrameClass;
-        return RegisterClassW(&cls) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+        return RegisterClassW(&cls) != 0;
     }();
     HWND frame = registered ? CreateWindowExW(0, FrameClass, L"Tree view", WS_OVERLAPPEDWINDOW, 40, 40, 320, 420,
                                               nullptr, nullptr, thisModule(), nullptr)
@@ -300,6 +300,8 @@ const rt::ClassInfo& ControlObject::classInfo() const {
         }};
     return info;
 }
+
+void forgetFrameClass(HINSTANCE module) { UnregisterClassW(FrameClass, module); }
 
 IDispatch* wrapTreeControl(HWND existing) { return win::toDispatch(rt::ObjectRef(rt::make<ControlObject>(existing))); }
 

@@ -49,4 +49,9 @@ private:
 // SarnControl library, or the one in the calling module's resources.
 IDispatch* wrapTreeControl(HWND existing);
 
+// Unregisters the class of the windows that hold a control of our own, for
+// a module that is being unloaded (a module loaded again registers it anew,
+// with its own window procedure).
+void forgetFrameClass(HINSTANCE module);
+
 }  // namespace win_tree

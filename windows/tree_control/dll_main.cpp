@@ -13,6 +13,8 @@ rt::ObjectRef createTreeControl() { return rt::ObjectRef(rt::make<ControlObject>
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
     if (reason == DLL_PROCESS_ATTACH) {
         DisableThreadLibraryCalls(instance);
+    } else if (reason == DLL_PROCESS_DETACH) {
+        win_tree::forgetFrameClass(instance);
     }
     return TRUE;
 }

@@ -425,6 +425,7 @@ void CALLBACK closeMessageBox(HWND, UINT, UINT_PTR timer, DWORD) {
 int16_t sectionOpen(HWND window, const rt::ObjectRef& tv, const char* key, bool& controlAgrees) {
     const int16_t open = rt::toInt16(get(call(get(tv, "Nodes"), "Item", {key}), "Expanded"));
     // The control's own state of the section's item.
+    bool found = false;
     HTREEITEM item = reinterpret_cast<HTREEITEM>(SendMessageW(window, TVM_GETNEXTITEM, TVGN_ROOT, 0));
     for (; item; item = reinterpret_cast<HTREEITEM>(SendMessageW(window, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(item)))) {
         wchar_t text[128] = {};
@@ -437,8 +438,12 @@ int16_t sectionOpen(HWND window, const rt::ObjectRef& tv, const char* key, bool&
         SendMessageW(window, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&data));
         const std::string title = win::narrow(std::wstring(text));
         for (const auto& s : demo_settings::sections())
-            if (s.key == std::string(key) && title == s.text) controlAgrees &= ((data.state & TVIS_EXPANDED) != 0) == (open != 0);
+            if (s.key == std::string(key) && title == s.text) {
+                found = true;
+                controlAgrees &= ((data.state & TVIS_EXPANDED) != 0) == (open != 0);
+            }
     }
+    controlAgrees &= found;
     return open;
 }
 
@@ -509,9 +514,10 @@ void managerOnControl(const char* name, const rt::ObjectRef& tv, const std::stri
     // F10 tells about the item clicked last.
     call(tv, "ClickNode", {"S3"});
     boxes.clear();
-    SetTimer(nullptr, 0, 100, closeMessageBox);
+    const UINT_PTR timer = SetTimer(nullptr, 0, 100, closeMessageBox);
     call(tv, "PressKey", {int16_t{VK_F10}, int16_t{0}});
     call(tv, "ReleaseKey", {int16_t{VK_F10}, int16_t{0}});
+    KillTimer(nullptr, timer);
     checks.equal(joined(boxes), "Item Desription...: When and how documents are saved , 4 More items. ; ",
                  "F10 shows the item box with the tag and the child count");
 

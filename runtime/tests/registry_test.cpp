@@ -132,6 +132,7 @@ constexpr uid_t Nobody = 65534;
 class RegistryTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        ::umask(022);  // folders that the tests make are the owner's alone to write
         char pattern[] = "/tmp/sarn-registry-test-XXXXXX";
         ASSERT_TRUE(::mkdtemp(pattern));
         dir = pattern;

@@ -560,6 +560,34 @@ TEST_F(RegistryTest, AFullDiskLosesNothing) {
     for (const char* name : {"FakeA", "FakeS"}) EXPECT_EQ(createdName(name), name);
 }
 
+// A writer killed at any moment leaves each file either as it was or as it
+// was meant to be, and the next writer carries on.
+TEST_F(RegistryTest, AWriterKilledAtAnyMomentDamagesNothing) {
+    registerServer(FakeS);
+    const std::string s = readFile(fileOf(FakeS));
+    for (int round = 0; round < 5; ++round) {
+        SCOPED_TRACE(round);
+        writeFile(location, "sarn-registry 1\n" + oldEntries(FakeC, canonical(FakeC)));
+        pid_t pid = ::fork();
+        if (pid == 0) {
+            for (;;) {
+                rt::callServerEntry(FakeA.file, "DllRegisterServer");
+                rt::callServerEntry(FakeA.file, "DllUnregisterServer");
+            }
+        }
+        ::usleep(static_cast<useconds_t>(2000 + 3000 * round));
+        ::kill(pid, SIGKILL);
+        ::waitpid(pid, nullptr, 0);
+        EXPECT_EQ(errorNumberOf([&] { rt::readRegistry(location, false); }), 0);
+        const std::string a = createdName("FakeA");
+        EXPECT_TRUE(a == "FakeA" || a == "error 429: Cannot create object: FakeA.Thing") << a;
+        EXPECT_EQ(createdName("FakeC"), "FakeC") << "moved or not, never lost";
+        EXPECT_EQ(readFile(fileOf(FakeS)), s);
+        registerServer(FakeB);
+        EXPECT_EQ(createdName("FakeB"), "FakeB");
+    }
+}
+
 // Several processes at once: three register and unregister their own server
 // in a loop, two create objects by name; the registry starts in the old
 // format, so the first writers race to move it.

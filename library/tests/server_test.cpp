@@ -4,6 +4,7 @@
 #include "runtime/server.h"
 
 #include <dlfcn.h>
+#include <sys/stat.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -47,6 +48,7 @@ std::string readFile(const std::string& path) {
 class ServerTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        ::umask(022);  // a registry folder that others can write is refused
         dir_ = fs::temp_directory_path() / ("sarn-server-test-" + std::to_string(::getpid()) + "-" +
                                             ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(dir_);

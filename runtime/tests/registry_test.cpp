@@ -132,6 +132,7 @@ constexpr uid_t Nobody = 65534;
 class RegistryTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        ::umask(022);  // folders that the tests make are the owner's alone to write
         char pattern[] = "/tmp/sarn-registry-test-XXXXXX";
         ASSERT_TRUE(::mkdtemp(pattern));
         dir = pattern;
@@ -557,6 +558,34 @@ TEST_F(RegistryTest, AFullDiskLosesNothing) {
     EXPECT_EQ(readFile(location), old);
     EXPECT_EQ(folderNames(), std::vector<std::string>{fileOf(FakeA).filename()}) << "no new file is left behind";
     for (const char* name : {"FakeA", "FakeS"}) EXPECT_EQ(createdName(name), name);
+}
+
+// A writer killed at any moment leaves each file either as it was or as it
+// was meant to be, and the next writer carries on.
+TEST_F(RegistryTest, AWriterKilledAtAnyMomentDamagesNothing) {
+    registerServer(FakeS);
+    const std::string s = readFile(fileOf(FakeS));
+    for (int round = 0; round < 5; ++round) {
+        SCOPED_TRACE(round);
+        writeFile(location, "sarn-registry 1\n" + oldEntries(FakeC, canonical(FakeC)));
+        pid_t pid = ::fork();
+        if (pid == 0) {
+            for (;;) {
+                rt::callServerEntry(FakeA.file, "DllRegisterServer");
+                rt::callServerEntry(FakeA.file, "DllUnregisterServer");
+            }
+        }
+        ::usleep(static_cast<useconds_t>(2000 + 3000 * round));
+        ::kill(pid, SIGKILL);
+        ::waitpid(pid, nullptr, 0);
+        EXPECT_EQ(errorNumberOf([&] { rt::readRegistry(location, false); }), 0);
+        const std::string a = createdName("FakeA");
+        EXPECT_TRUE(a == "FakeA" || a == "error 429: Cannot create object: FakeA.Thing") << a;
+        EXPECT_EQ(createdName("FakeC"), "FakeC") << "moved or not, never lost";
+        EXPECT_EQ(readFile(fileOf(FakeS)), s);
+        registerServer(FakeB);
+        EXPECT_EQ(createdName("FakeB"), "FakeB");
+    }
 }
 
 // Several processes at once: three register and unregister their own server

@@ -1,7 +1,8 @@
-// Random sequences of operations on the in-memory tree view, each compared
-// with a plain model of the tree: nodes in the order of adding, their parent
-// and ordered children, unique keys without regard to case, and the failure
-// number that each refused operation must give.
+// Random sequences of operations on a tree view, each compared with a plain
+// model of the tree: nodes in the order of adding, their parent and ordered
+// children, unique keys without regard to case, and the failure number that
+// each refused operation must give. Built twice: for the in-memory tree view,
+// and with QT_TREE_VIEW for the Qt tree view on the offscreen platform.
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
@@ -13,7 +14,30 @@
 #include "runtime/error.h"
 #include "runtime/text.h"
 
+#ifdef QT_TREE_VIEW
+#include <QApplication>
+
+#include "adapters/qt/qt_tree_view.h"
+#endif
+
 namespace {
+
+#ifdef QT_TREE_VIEW
+using View = qt_tree::QtTreeView;
+void setUpOnce() {
+    static QApplication* app = [] {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        static int argc = 1;
+        static char name[] = "qt_tree_fuzz";
+        static char* argv[] = {name, nullptr};
+        return new QApplication(argc, argv);  // kept for the whole run
+    }();
+    (void)app;
+}
+#else
+using View = tree::MemoryTreeView;
+void setUpOnce() {}
+#endif
 
 using tree::errnum::ElementNotFound;
 using tree::errnum::ImageListNotInitialized;
@@ -96,7 +120,7 @@ void expectFailure(int32_t actual, int32_t expected, const char* op) {
 
 std::string textOf(const rt::Ref<tree::TreeNode>& n) { return n ? n->Text() : "(nothing)"; }
 
-void compare(tree::MemoryTreeView& tv, const Model& m) {
+void compare(View& tv, const Model& m) {
     tv.checkInvariants();
     auto nodes = tv.Nodes();
     if (nodes->Count() != static_cast<int32_t>(m.nodes.size())) broken("count");
@@ -138,8 +162,9 @@ rt::Variant drawImage(fuzzing::Input& in) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    setUpOnce();
     fuzzing::Input in(data, size);
-    auto tv = rt::make<tree::MemoryTreeView>();
+    auto tv = rt::make<View>();
     auto list = rt::make<tree::ImageList>();
     auto pictures = list->ListImages();
     pictures->Add(rt::Missing{}, "a", rt::make<rt::Picture>(rt::PictureType::Bitmap, 1, 1));

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Runs one fuzz target for a chosen time:
 #   scripts/fuzz.sh TARGET SECONDS [libFuzzer options...]
-# TARGET is one of text_fuzz, registry_fuzz, tree_fuzz, dispatch_fuzz,
-# manager_fuzz. Builds it with Clang under AddressSanitizer and
+# TARGET is one of text_fuzz, registry_fuzz, tree_fuzz, qt_tree_fuzz,
+# dispatch_fuzz, manager_fuzz. Builds it with Clang under AddressSanitizer and
 # UndefinedBehaviorSanitizer in build-fuzz/, starts from the checked-in corpus
 # in fuzz/corpus/TARGET, keeps new inputs in build-fuzz/fuzz/work/TARGET and
 # leaves the input of a finding in build-fuzz/fuzz/artifacts/. Exits non-zero
@@ -19,7 +19,7 @@ shift 2
 
 scripts/setup.sh clang-14 libclang-rt-14-dev
 cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-g -O1" \
-  -DCMAKE_CXX_COMPILER=clang++-14 -DSARN_SANITIZE=ON -DSARN_FUZZ=ON -DSARN_QT=OFF -DSARN_TESTS=OFF >/dev/null
+  -DCMAKE_CXX_COMPILER=clang++-14 -DSARN_SANITIZE=ON -DSARN_FUZZ=ON -DSARN_TESTS=OFF >/dev/null
 cmake --build build-fuzz -j "$(nproc)" --target "$target"
 
 work=build-fuzz/fuzz/work/$target

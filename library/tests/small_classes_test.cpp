@@ -131,7 +131,9 @@ TEST(MemberlessClasses, AnswerEveryCallWith438) {
     };
     const rt::CallKind kinds[] = {rt::CallKind::Method, rt::CallKind::PropertyGet, rt::CallKind::PropertyLet,
                                   rt::CallKind::PropertySet};
-    for (const auto& [name, obj] : objects) {
+    for (const auto& entry : objects) {
+        const char* const name = entry.first;
+        const rt::ObjectRef& obj = entry.second;
         EXPECT_EQ(obj->classInfo().name, name);
         EXPECT_TRUE(obj->classInfo().members.empty());
         for (rt::CallKind kind : kinds) {

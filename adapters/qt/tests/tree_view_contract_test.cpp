@@ -242,9 +242,9 @@ TYPED_TEST(TreeViewContract, ClearLeavesNoNodeAndKillsTheOldOnes) {
     EXPECT_EQ(this->nodes()->Count(), 0);
     EXPECT_EQ(errorNumberOf([&] { this->node("B1"); }), 35601);
 
-    for (const auto& [name, use] : tree_tests::nodeOperations) {
-        SCOPED_TRACE(name);
-        EXPECT_EQ(errorNumberOf([&] { use(*old); }), 35605);
+    for (const auto& operation : tree_tests::nodeOperations) {
+        SCOPED_TRACE(operation.name);
+        EXPECT_EQ(errorNumberOf([&] { operation.call(*old); }), 35605);
     }
     // The keys are free again, and the new nodes are new objects.
     auto again = this->root("B1");

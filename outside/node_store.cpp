@@ -223,7 +223,7 @@ void NodeStore::setExpanded(int32_t index, int16_t expanded) { nodes[index].expa
 rt::Ref<TreeNode> NodeStore::objectFor(int32_t index) {
     NodeRecord& d = nodes[index];
     if (d.object) return rt::Ref<TreeNode>(d.object);
-    auto made = rt::make<StoredNode>(shared_from_this(), index);
+    auto made = rt::make<StoredNode>(weak_from_this(), *this, index);
     d.object = made.get();
     return made;
 }

@@ -4,8 +4,8 @@
 
 namespace tree {
 
-StoredNode::StoredNode(const std::shared_ptr<NodeStore>& store, int32_t index)
-    : store_(store), data_(store.get()), generation_(store->generation), index_(index) {}
+StoredNode::StoredNode(std::weak_ptr<NodeStore> store, NodeStore& data, int32_t index)
+    : store_(std::move(store)), data_(&data), generation_(data.generation), index_(index) {}
 
 // The node's record forgets this object, so that the next request makes
 // another one: nobody can tell, since nobody holds this one any longer.

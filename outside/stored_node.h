@@ -16,7 +16,9 @@ namespace tree {
 
 class StoredNode final : public TreeNode {
 public:
-    StoredNode(const std::shared_ptr<NodeStore>& store, int32_t index);
+    // The store watches itself weakly; taking that watch straight from it
+    // costs one count where going through a strong reference costs three.
+    StoredNode(std::weak_ptr<NodeStore> store, NodeStore& data, int32_t index);
     ~StoredNode() override;
     StoredNode(const StoredNode&) = delete;
     StoredNode& operator=(const StoredNode&) = delete;

@@ -24,7 +24,7 @@ private:
 
 void QtTreeView::Store::setImageList(const rt::Ref<tree::ImageList>& list) {
     if (imageList.get() == list.get()) return;
-    icons = IconCache();  // lets the old list go
+    icons.reset();  // lets the old list go
     // Nodes keep their image keys and show the pictures of the new list. The
     // old list goes last: its release may run any code.
     rt::Ref<tree::ImageList> old = std::exchange(imageList, list);

@@ -20,6 +20,7 @@ struct MemoryTreeView::Store final : NodeStore {
     bool offersToolTipText = true;
     EventSource events;
 
+    ~Store() override { orphanObjects(); }
     void clear() override;
     bool isSelected(int32_t index) const override { return selected == index; }
     void setSelected(int32_t index, int16_t selected) override;

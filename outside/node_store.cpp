@@ -32,9 +32,12 @@ void NodeRecord::setImage(const rt::Variant& image) {
     }
 }
 
-NodeStore::~NodeStore() {
+NodeStore::~NodeStore() { orphanObjects(); }
+
+void NodeStore::orphanObjects() noexcept {
     // Objects that outlive the store must not come back here.
-    for (NodeRecord& d : nodes) d.object = nullptr;
+    for (NodeRecord& d : nodes)
+        if (d.object) static_cast<StoredNode&>(*d.object).orphan(true);
 }
 
 void NodeStore::requireUsable() const {
@@ -182,7 +185,8 @@ DroppedNodes NodeStore::takeAll() {
     old.tags.swap(tags);
     tags = initialTags();
     // Objects of the old nodes are dead now; they must not come back here.
-    for (NodeRecord& d : old.records) d.object = nullptr;
+    for (NodeRecord& d : old.records)
+        if (d.object) static_cast<StoredNode&>(*d.object).orphan(false);
     byKey.clear();
     firstRoot = lastRoot = NoNode;
     roots = 0;
@@ -222,10 +226,8 @@ void NodeStore::setExpanded(int32_t index, int16_t expanded) { nodes[index].expa
 
 rt::Ref<TreeNode> NodeStore::objectFor(int32_t index) {
     NodeRecord& d = nodes[index];
-    if (d.object) return rt::Ref<TreeNode>(d.object);
-    auto made = rt::make<StoredNode>(weak_from_this(), *this, index);
-    d.object = made.get();
-    return made;
+    if (!d.object) d.object = rt::make<StoredNode>(*this, index);
+    return d.object;
 }
 
 }  // namespace tree

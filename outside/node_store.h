@@ -9,9 +9,10 @@
 // node keeps its first and last child and a child count, which makes every
 // add, walk step and count O(1).
 //
-// The view owns the data; the node objects handed out (stored_node.h) watch
-// it weakly, so they can tell when the tree was cleared or is gone, and no
-// object keeps another alive in a circle.
+// The view owns the data and the node objects that it hands out
+// (stored_node.h); the data tells them when the tree was cleared or is gone,
+// and they do not keep the data alive, so no object keeps another alive in a
+// circle.
 
 #include <cstdint>
 #include <memory>
@@ -44,10 +45,10 @@ struct NodeRecord {
     int32_t lastChild = NoNode;
     int32_t children = 0;
     int16_t expanded = 0;  // the value last given
-    // The object that stands for this node while anyone holds it, so that
-    // every request gets the very same object; it forgets itself here when
-    // it goes (stored_node.h).
-    StoredNode* object = nullptr;
+    // The object handed out for this node, made on first request and kept
+    // with the node, so that every request gets the very same object: a
+    // StoredNode (stored_node.h).
+    rt::Ref<TreeNode> object;
 
     bool hasImage() const noexcept { return imagePosition != 0 || !imageKey.empty(); }
     rt::Variant image() const;
@@ -85,7 +86,7 @@ public:
     int32_t firstRoot = NoNode;
     int32_t lastRoot = NoNode;
     int32_t roots = 0;
-    // Grows with every Clear: node objects of an older generation are dead.
+    // Grows with every Clear, so that a caller can tell that one happened.
     uint64_t generation = 0;
     rt::Ref<ImageList> imageList;
 
@@ -128,7 +129,7 @@ public:
     virtual bool isSelected(int32_t index) const = 0;
     virtual void setSelected(int32_t index, int16_t selected) = 0;
 
-    // The one object that stands for a node, made when nobody holds it.
+    // The one object that stands for a node.
     rt::Ref<TreeNode> objectFor(int32_t index);
     rt::Ref<TreeNode> objectOrNothing(int32_t index) { return index == NoNode ? nullptr : objectFor(index); }
 
@@ -150,6 +151,10 @@ protected:
     // had is kept, so that a walk that gives every node the same key looks
     // it up once.
     bool listHasKey(const std::string& key) const;
+
+    // Lets every node object know that the store goes; a view's data calls
+    // it first thing when it goes, before its own parts go.
+    void orphanObjects() noexcept;
 
     [[noreturn]] static void broken(const std::string& what);
     static std::string nodeName(int32_t index);

@@ -4,30 +4,18 @@
 
 namespace tree {
 
-StoredNode::StoredNode(std::weak_ptr<NodeStore> store, NodeStore& data, int32_t index)
-    : store_(std::move(store)), data_(&data), generation_(data.generation), index_(index) {}
-
-// The node's record forgets this object, so that the next request makes
-// another one: nobody can tell, since nobody holds this one any longer.
-StoredNode::~StoredNode() {
-    if (store_.expired() || !isCurrent(*data_)) return;
-    NodeRecord& d = data_->nodes[static_cast<size_t>(index_)];
-    if (d.object == this) d.object = nullptr;
-}
-
 std::shared_ptr<NodeStore> StoredNode::live() const {
-    auto s = store_.lock();
-    if (!s || !s->usable() || !isCurrent(*s)) throw errControlDeleted();
-    return s;
+    if (cleared_ || !data_->usable()) throw errControlDeleted();
+    return data_->shared_from_this();
 }
 
 NodeStore& StoredNode::current() const {
-    if (store_.expired() || !data_->usable() || !isCurrent(*data_)) throw errControlDeleted();
+    if (cleared_ || !data_->usable()) throw errControlDeleted();
     return *data_;
 }
 
 int32_t StoredNode::indexIn(const NodeStore& store) const {
-    return belongsTo(store) && isCurrent(store) && store.usable() ? index_ : NoNode;
+    return isCurrent(store) && store.usable() ? index_ : NoNode;
 }
 
 std::string StoredNode::Key() { return record().key; }

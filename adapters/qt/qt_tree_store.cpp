@@ -22,6 +22,8 @@ private:
 
 }  // namespace
 
+QtTreeView::Store::~Store() { orphanObjects(); }
+
 void QtTreeView::Store::setImageList(const rt::Ref<tree::ImageList>& list) {
     if (imageList.get() == list.get()) return;
     icons.reset();  // lets the old list go

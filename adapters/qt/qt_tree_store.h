@@ -45,6 +45,7 @@ struct QtTreeView::Store final : tree::NodeStore {
     // Our own changes to an item's text, which need no copying back.
     int quietItemChanges = 0;
 
+    ~Store() override;
     bool usable() const noexcept override { return !viewGone && !widgetGone; }
     void setImageList(const rt::Ref<tree::ImageList>& list);
 

@@ -16,20 +16,29 @@ std::string optionalText(const rt::Variant& v) {
 
 }  // namespace
 
-rt::Variant NodeRecord::image() const {
-    if (imagePosition != 0) return imagePosition;
-    if (!imageKey.empty()) return imageKey;
+rt::Variant NodeStore::image(int32_t index) const {
+    const int32_t image = nodes[index].image;
+    if (image > 0) return image;
+    if (image < 0) return imageKeys[static_cast<size_t>(~image)];
     return {};
 }
 
-void NodeRecord::setImage(const rt::Variant& image) {
-    if (image.isString()) {
-        imageKey = rt::toText(image);
-        imagePosition = 0;
-    } else {
-        imagePosition = image.isEmpty() ? 0 : rt::toInt32(image);
-        imageKey.clear();
+int32_t NodeStore::storedImage(const rt::Variant& image) {
+    if (image.isString()) return storedImageKey(std::get<std::string>(image.storage()));
+    return image.isEmpty() ? 0 : rt::toInt32(image);
+}
+
+int32_t NodeStore::storedImageKey(const std::string& key) {
+    // Walks give node after node the same key.
+    if (lastImageKey_ >= 0 && imageKeys[static_cast<size_t>(lastImageKey_)] == key) return ~lastImageKey_;
+    auto found = imageKeyIndex_.find(key);
+    if (found == imageKeyIndex_.end()) {
+        imageKeys.reserve(imageKeys.size() + 1);
+        found = imageKeyIndex_.emplace(key, static_cast<int32_t>(imageKeys.size())).first;
+        imageKeys.push_back(key);
     }
+    lastImageKey_ = found->second;
+    return ~lastImageKey_;
 }
 
 NodeStore::~NodeStore() { orphanObjects(); }
@@ -82,12 +91,10 @@ bool NodeStore::listHasKey(const std::string& key) const {
 void NodeStore::setImageKey(int32_t index, const std::string& key) {
     // The common case first: a key that the list has.
     if (!key.empty() && imageList && listHasKey(key)) {
-        NodeRecord& d = nodes[index];
-        d.imageKey = key;
-        d.imagePosition = 0;
+        nodes[index].image = storedImageKey(key);
         return;
     }
-    nodes[index].setImage(checkedImage(rt::Variant(key)));
+    nodes[index].image = storedImage(checkedImage(rt::Variant(key)));
 }
 
 rt::Variant NodeStore::checkedImage(const rt::Variant& image) const {
@@ -128,7 +135,7 @@ NewNode NodeStore::prepare(const rt::Variant& relative, const rt::Variant& relat
         node.keyHash = NodeKeyIndex::hashOf(rt::foldCase(node.record.key));
         if (findKey(node.record.key, node.keyHash) != NoNode) throw errKeyNotUnique();
     }
-    node.record.setImage(checkedImage(image));
+    node.image = checkedImage(image);
     node.record.text = optionalText(text);
     if (anchor != NoNode) node.place = placeBy(anchor, how);
     return node;
@@ -155,6 +162,7 @@ int32_t NodeStore::insert(NewNode node) {
     const bool keyed = !node.record.key.empty();
     // Room first: out of memory, the tree stays as it was.
     if (keyed) byKey.reserveOne();
+    node.record.image = storedImage(node.image);
     nodes.push_back(std::move(node.record));
     if (keyed) byKey.insert(node.keyHash, index);
     link(index, node.place);
@@ -184,6 +192,9 @@ DroppedNodes NodeStore::takeAll() {
     old.records.swap(nodes);
     old.tags.swap(tags);
     tags = initialTags();
+    imageKeys.clear();
+    imageKeyIndex_.clear();
+    lastImageKey_ = -1;
     // Objects of the old nodes are dead now; they must not come back here.
     for (NodeRecord& d : old.records)
         if (d.object) static_cast<StoredNode&>(*d.object).orphan(false);
@@ -199,7 +210,7 @@ void NodeStore::setImage(int32_t index, const rt::Variant& image) {
     if (image.isString())
         setImageKey(index, std::get<std::string>(image.storage()));
     else
-        nodes[index].setImage(checkedImage(image));
+        nodes[index].image = storedImage(checkedImage(image));
 }
 
 rt::Variant NodeStore::exchangeTag(int32_t index, const rt::Variant& tag) {

@@ -17,6 +17,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "outside/node_store_keys.h"
@@ -31,10 +32,9 @@ class StoredNode;
 struct NodeRecord {
     std::string key;  // as given; empty for a node without key
     std::string text;
-    // The image: a key of the image list, or a list position (from 1), or
-    // neither (both empty) for no image.
-    std::string imageKey;
-    int32_t imagePosition = 0;
+    // The image: 0 for none, a list position (from 1), or ~k for the image
+    // key NodeStore::imageKeys[k]; nodes share the few keys that they name.
+    int32_t image = 0;
     // The tag: a slot of NodeStore::tags. Nodes share the slots of the Empty
     // tag and of the empty text; any other tag gets a slot of its own.
     int32_t tag = 0;
@@ -50,10 +50,6 @@ struct NodeRecord {
     // StoredNode (stored_node.h).
     rt::Ref<TreeNode> object;
 
-    bool hasImage() const noexcept { return imagePosition != 0 || !imageKey.empty(); }
-    rt::Variant image() const;
-    // Takes an image as checkedImage gives it.
-    void setImage(const rt::Variant& image);
 };
 
 // Where a new node goes: into its parent's child list (the roots for
@@ -66,6 +62,7 @@ struct Placement {
 // A node whose arguments passed every check, ready to go in.
 struct NewNode {
     NodeRecord record;
+    rt::Variant image;  // as checkedImage gives it
     size_t keyHash = 0;  // of the folded key
     Placement place;
 };
@@ -83,6 +80,8 @@ public:
     NodeKeyIndex byKey;             // by folded key
     // The nodes' tags: slot 0 is Empty, slot 1 the empty text.
     std::vector<rt::Variant> tags = initialTags();
+    // The image keys that nodes name, each once, as given.
+    std::vector<std::string> imageKeys;
     int32_t firstRoot = NoNode;
     int32_t lastRoot = NoNode;
     int32_t roots = 0;
@@ -121,6 +120,8 @@ public:
     virtual void setImage(int32_t index, const rt::Variant& image);
     // The same for an image given by key.
     void setImageKey(int32_t index, const std::string& key);
+    rt::Variant image(int32_t index) const;
+    bool hasImage(int32_t index) const noexcept { return nodes[index].image != 0; }
     const rt::Variant& tag(int32_t index) const { return tags[static_cast<size_t>(nodes[index].tag)]; }
     // Hands back the tag that the node had, for the caller to let go.
     [[nodiscard]] rt::Variant exchangeTag(int32_t index, const rt::Variant& tag);
@@ -162,6 +163,13 @@ protected:
 
 private:
     static std::vector<rt::Variant> initialTags() { return {rt::Variant(), rt::Variant(std::string())}; }
+    // A node's image as the record keeps it, from an image as checkedImage
+    // gives it.
+    int32_t storedImage(const rt::Variant& image);
+    int32_t storedImageKey(const std::string& key);
+
+    std::unordered_map<std::string, int32_t> imageKeyIndex_;  // key as given -> place in imageKeys
+    int32_t lastImageKey_ = -1;
 
     // The list (and its images, which a list keeps for life) in which the
     // key was last found, at that revision.

@@ -33,7 +33,10 @@ void StoredNode::setTag(const rt::Variant& tag) {
     rt::Variant old = s->exchangeTag(index_, tag);
 }
 
-rt::Variant StoredNode::Image() { return record().image(); }
+rt::Variant StoredNode::Image() {
+    NodeStore& s = current();
+    return s.image(index_);
+}
 // Changing the image key runs no outside code: a widget repaints later.
 void StoredNode::setImage(const rt::Variant& image) { current().setImage(index_, image); }
 

@@ -128,7 +128,7 @@ void QtTreeView::Store::setSelected(int32_t index, int16_t selected) {
     if (widget) widget->setAutoScroll(autoScroll);  // a slot of the host may have deleted it
 }
 
-QIcon QtTreeView::Store::iconOf(int32_t index) { return icons.iconFor(imageList, nodes[index].image()); }
+QIcon QtTreeView::Store::iconOf(int32_t index) { return icons.iconFor(imageList, image(index)); }
 
 void QtTreeView::Store::repaintSoon() {
     if (repaintPending || !widget) return;

@@ -42,7 +42,7 @@ private:
         for (int32_t row = 0; n != NoNode; ++row) {
             if (!visit(n, row)) return;
             const NodeRecord& d = nodes[n];
-            if (d.expanded != 0 && d.firstChild != NoNode) {
+            if (expandedValues[static_cast<size_t>(n)] != 0 && d.firstChild != NoNode) {
                 n = d.firstChild;
                 continue;
             }

@@ -1,5 +1,6 @@
 #include "outside/node_store.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "outside/stored_node.h"
@@ -33,7 +34,7 @@ int32_t NodeStore::storedImageKey(const std::string& key) {
     if (lastImageKey_ >= 0 && imageKeys[static_cast<size_t>(lastImageKey_)] == key) return ~lastImageKey_;
     auto found = imageKeyIndex_.find(key);
     if (found == imageKeyIndex_.end()) {
-        imageKeys.reserve(imageKeys.size() + 1);
+        if (imageKeys.size() == imageKeys.capacity()) imageKeys.reserve(std::max<size_t>(4, 2 * imageKeys.capacity()));
         found = imageKeyIndex_.emplace(key, static_cast<int32_t>(imageKeys.size())).first;
         imageKeys.push_back(key);
     }
@@ -162,8 +163,11 @@ int32_t NodeStore::insert(NewNode node) {
     const bool keyed = !node.record.key.empty();
     // Room first: out of memory, the tree stays as it was.
     if (keyed) byKey.reserveOne();
+    if (expandedValues.size() == expandedValues.capacity())
+        expandedValues.reserve(std::max<size_t>(16, 2 * expandedValues.capacity()));
     node.record.image = storedImage(node.image);
     nodes.push_back(std::move(node.record));
+    expandedValues.push_back(0);
     if (keyed) byKey.insert(node.keyHash, index);
     link(index, node.place);
     return index;
@@ -190,6 +194,7 @@ DroppedNodes NodeStore::takeAll() {
     ++generation;
     DroppedNodes old;
     old.records.swap(nodes);
+    std::vector<int16_t>().swap(expandedValues);
     old.tags.swap(tags);
     tags = initialTags();
     imageKeys.clear();
@@ -232,8 +237,8 @@ rt::Variant NodeStore::exchangeTag(int32_t index, const rt::Variant& tag) {
     return std::exchange(tags[static_cast<size_t>(slot)], tag);
 }
 
-int16_t NodeStore::expanded(int32_t index) const { return nodes[index].expanded; }
-void NodeStore::setExpanded(int32_t index, int16_t expanded) { nodes[index].expanded = expanded; }
+int16_t NodeStore::expanded(int32_t index) const { return expandedValues[static_cast<size_t>(index)]; }
+void NodeStore::setExpanded(int32_t index, int16_t expanded) { expandedValues[static_cast<size_t>(index)] = expanded; }
 
 rt::Ref<TreeNode> NodeStore::objectFor(int32_t index) {
     NodeRecord& d = nodes[index];

@@ -44,7 +44,6 @@ struct NodeRecord {
     int32_t firstChild = NoNode;
     int32_t lastChild = NoNode;
     int32_t children = 0;
-    int16_t expanded = 0;  // the value last given
     // The object handed out for this node, made on first request and kept
     // with the node, so that every request gets the very same object: a
     // StoredNode (stored_node.h).
@@ -77,6 +76,9 @@ struct DroppedNodes {
 class NodeStore : public std::enable_shared_from_this<NodeStore> {
 public:
     std::vector<NodeRecord> nodes;  // index = position - 1
+    // The value last given to each node's Expanded, index as in nodes; apart
+    // from the records, which it would lengthen by a padded word.
+    std::vector<int16_t> expandedValues;
     NodeKeyIndex byKey;             // by folded key
     // The nodes' tags: slot 0 is Empty, slot 1 the empty text.
     std::vector<rt::Variant> tags = initialTags();

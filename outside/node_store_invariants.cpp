@@ -37,6 +37,7 @@ void NodeStore::checkInvariants() const {
         return walked;
     };
 
+    if (expandedValues.size() != nodes.size()) broken("the open states are not kept for every node");
     int64_t listed = checkList(NoNode, firstRoot, lastRoot, roots);
     size_t keyed = 0;
     for (int32_t i = 0; i < n; ++i) {

@@ -95,11 +95,12 @@ void QtTreeView::Store::setImage(int32_t index, const rt::Variant& image) {
 int16_t QtTreeView::Store::expanded(int32_t index) const {
     // The user may have opened or closed the item since the last set.
     if (!items[index]->isExpanded()) return rt::False16;
-    return nodes[index].expanded != 0 ? nodes[index].expanded : rt::True16;
+    const int16_t given = expandedValues[static_cast<size_t>(index)];
+    return given != 0 ? given : rt::True16;
 }
 
 void QtTreeView::Store::setExpanded(int32_t index, int16_t value) {
-    nodes[index].expanded = value;
+    expandedValues[static_cast<size_t>(index)] = value;
     NodeItem* item = items[index];
     const bool open = value != 0;
     if (item->isExpanded() == open) return;

@@ -19,7 +19,7 @@ void MemoryTreeView::Store::setSelected(int32_t index, int16_t value) {
 
 bool MemoryTreeView::Store::isVisible(int32_t index) const {
     for (int32_t p = nodes[index].parent; p != NoNode; p = nodes[p].parent)
-        if (nodes[p].expanded == 0) return false;
+        if (expandedValues[static_cast<size_t>(p)] == 0) return false;
     return true;
 }
 

@@ -20,6 +20,7 @@ struct MemoryTreeView::Store final : NodeStore {
     bool offersToolTipText = true;
     EventSource events;
 
+    ~Store() override { orphanObjects(); }
     void clear() override;
     bool isSelected(int32_t index) const override { return selected == index; }
     void setSelected(int32_t index, int16_t selected) override;
@@ -41,7 +42,7 @@ private:
         for (int32_t row = 0; n != NoNode; ++row) {
             if (!visit(n, row)) return;
             const NodeRecord& d = nodes[n];
-            if (d.expanded != 0 && d.firstChild != NoNode) {
+            if (expandedValues[static_cast<size_t>(n)] != 0 && d.firstChild != NoNode) {
                 n = d.firstChild;
                 continue;
             }

@@ -1,5 +1,6 @@
 #include "outside/node_store.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "outside/stored_node.h"
@@ -16,25 +17,37 @@ std::string optionalText(const rt::Variant& v) {
 
 }  // namespace
 
-rt::Variant NodeRecord::image() const {
-    if (imagePosition != 0) return imagePosition;
-    if (!imageKey.empty()) return imageKey;
+rt::Variant NodeStore::image(int32_t index) const {
+    const int32_t image = nodes[index].image;
+    if (image > 0) return image;
+    if (image < 0) return imageKeys[static_cast<size_t>(~image)];
     return {};
 }
 
-void NodeRecord::setImage(const rt::Variant& image) {
-    if (image.isString()) {
-        imageKey = rt::toText(image);
-        imagePosition = 0;
-    } else {
-        imagePosition = image.isEmpty() ? 0 : rt::toInt32(image);
-        imageKey.clear();
-    }
+int32_t NodeStore::storedImage(const rt::Variant& image) {
+    if (image.isString()) return storedImageKey(std::get<std::string>(image.storage()));
+    return image.isEmpty() ? 0 : rt::toInt32(image);
 }
 
-NodeStore::~NodeStore() {
+int32_t NodeStore::storedImageKey(const std::string& key) {
+    // Walks give node after node the same key.
+    if (lastImageKey_ >= 0 && imageKeys[static_cast<size_t>(lastImageKey_)] == key) return ~lastImageKey_;
+    auto found = imageKeyIndex_.find(key);
+    if (found == imageKeyIndex_.end()) {
+        if (imageKeys.size() == imageKeys.capacity()) imageKeys.reserve(std::max<size_t>(4, 2 * imageKeys.capacity()));
+        found = imageKeyIndex_.emplace(key, static_cast<int32_t>(imageKeys.size())).first;
+        imageKeys.push_back(key);
+    }
+    lastImageKey_ = found->second;
+    return ~lastImageKey_;
+}
+
+NodeStore::~NodeStore() { orphanObjects(); }
+
+void NodeStore::orphanObjects() noexcept {
     // Objects that outlive the store must not come back here.
-    for (NodeRecord& d : nodes) d.object = nullptr;
+    for (NodeRecord& d : nodes)
+        if (d.object) static_cast<StoredNode&>(*d.object).orphan(true);
 }
 
 void NodeStore::requireUsable() const {
@@ -79,12 +92,10 @@ bool NodeStore::listHasKey(const std::string& key) const {
 void NodeStore::setImageKey(int32_t index, const std::string& key) {
     // The common case first: a key that the list has.
     if (!key.empty() && imageList && listHasKey(key)) {
-        NodeRecord& d = nodes[index];
-        d.imageKey = key;
-        d.imagePosition = 0;
+        nodes[index].image = storedImageKey(key);
         return;
     }
-    nodes[index].setImage(checkedImage(rt::Variant(key)));
+    nodes[index].image = storedImage(checkedImage(rt::Variant(key)));
 }
 
 rt::Variant NodeStore::checkedImage(const rt::Variant& image) const {
@@ -125,7 +136,7 @@ NewNode NodeStore::prepare(const rt::Variant& relative, const rt::Variant& relat
         node.keyHash = NodeKeyIndex::hashOf(rt::foldCase(node.record.key));
         if (findKey(node.record.key, node.keyHash) != NoNode) throw errKeyNotUnique();
     }
-    node.record.setImage(checkedImage(image));
+    node.image = checkedImage(image);
     node.record.text = optionalText(text);
     if (anchor != NoNode) node.place = placeBy(anchor, how);
     return node;
@@ -152,7 +163,11 @@ int32_t NodeStore::insert(NewNode node) {
     const bool keyed = !node.record.key.empty();
     // Room first: out of memory, the tree stays as it was.
     if (keyed) byKey.reserveOne();
+    if (expandedValues.size() == expandedValues.capacity())
+        expandedValues.reserve(std::max<size_t>(16, 2 * expandedValues.capacity()));
+    node.record.image = storedImage(node.image);
     nodes.push_back(std::move(node.record));
+    expandedValues.push_back(0);
     if (keyed) byKey.insert(node.keyHash, index);
     link(index, node.place);
     return index;
@@ -179,10 +194,15 @@ DroppedNodes NodeStore::takeAll() {
     ++generation;
     DroppedNodes old;
     old.records.swap(nodes);
+    std::vector<int16_t>().swap(expandedValues);
     old.tags.swap(tags);
     tags = initialTags();
+    imageKeys.clear();
+    imageKeyIndex_.clear();
+    lastImageKey_ = -1;
     // Objects of the old nodes are dead now; they must not come back here.
-    for (NodeRecord& d : old.records) d.object = nullptr;
+    for (NodeRecord& d : old.records)
+        if (d.object) static_cast<StoredNode&>(*d.object).orphan(false);
     byKey.clear();
     firstRoot = lastRoot = NoNode;
     roots = 0;
@@ -195,7 +215,7 @@ void NodeStore::setImage(int32_t index, const rt::Variant& image) {
     if (image.isString())
         setImageKey(index, std::get<std::string>(image.storage()));
     else
-        nodes[index].setImage(checkedImage(image));
+        nodes[index].image = storedImage(checkedImage(image));
 }
 
 rt::Variant NodeStore::exchangeTag(int32_t index, const rt::Variant& tag) {
@@ -217,15 +237,13 @@ rt::Variant NodeStore::exchangeTag(int32_t index, const rt::Variant& tag) {
     return std::exchange(tags[static_cast<size_t>(slot)], tag);
 }
 
-int16_t NodeStore::expanded(int32_t index) const { return nodes[index].expanded; }
-void NodeStore::setExpanded(int32_t index, int16_t expanded) { nodes[index].expanded = expanded; }
+int16_t NodeStore::expanded(int32_t index) const { return expandedValues[static_cast<size_t>(index)]; }
+void NodeStore::setExpanded(int32_t index, int16_t expanded) { expandedValues[static_cast<size_t>(index)] = expanded; }
 
 rt::Ref<TreeNode> NodeStore::objectFor(int32_t index) {
     NodeRecord& d = nodes[index];
-    if (d.object) return rt::Ref<TreeNode>(d.object);
-    auto made = rt::make<StoredNode>(shared_from_this(), index);
-    d.object = made.get();
-    return made;
+    if (!d.object) d.object = rt::make<StoredNode>(*this, index);
+    return d.object;
 }
 
 }  // namespace tree

@@ -9,13 +9,15 @@
 // node keeps its first and last child and a child count, which makes every
 // add, walk step and count O(1).
 //
-// The view owns the data; the node objects handed out (stored_node.h) watch
-// it weakly, so they can tell when the tree was cleared or is gone, and no
-// object keeps another alive in a circle.
+// The view owns the data and the node objects that it hands out
+// (stored_node.h); the data tells them when the tree was cleared or is gone,
+// and they do not keep the data alive, so no object keeps another alive in a
+// circle.
 
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "outside/node_store_keys.h"
@@ -30,10 +32,9 @@ class StoredNode;
 struct NodeRecord {
     std::string key;  // as given; empty for a node without key
     std::string text;
-    // The image: a key of the image list, or a list position (from 1), or
-    // neither (both empty) for no image.
-    std::string imageKey;
-    int32_t imagePosition = 0;
+    // The image: 0 for none, a list position (from 1), or ~k for the image
+    // key NodeStore::imageKeys[k]; nodes share the few keys that they name.
+    int32_t image = 0;
     // The tag: a slot of NodeStore::tags. Nodes share the slots of the Empty
     // tag and of the empty text; any other tag gets a slot of its own.
     int32_t tag = 0;
@@ -43,16 +44,11 @@ struct NodeRecord {
     int32_t firstChild = NoNode;
     int32_t lastChild = NoNode;
     int32_t children = 0;
-    int16_t expanded = 0;  // the value last given
-    // The object that stands for this node while anyone holds it, so that
-    // every request gets the very same object; it forgets itself here when
-    // it goes (stored_node.h).
-    StoredNode* object = nullptr;
+    // The object handed out for this node, made on first request and kept
+    // with the node, so that every request gets the very same object: a
+    // StoredNode (stored_node.h).
+    rt::Ref<TreeNode> object;
 
-    bool hasImage() const noexcept { return imagePosition != 0 || !imageKey.empty(); }
-    rt::Variant image() const;
-    // Takes an image as checkedImage gives it.
-    void setImage(const rt::Variant& image);
 };
 
 // Where a new node goes: into its parent's child list (the roots for
@@ -65,6 +61,7 @@ struct Placement {
 // A node whose arguments passed every check, ready to go in.
 struct NewNode {
     NodeRecord record;
+    rt::Variant image;  // as checkedImage gives it
     size_t keyHash = 0;  // of the folded key
     Placement place;
 };
@@ -79,13 +76,18 @@ struct DroppedNodes {
 class NodeStore : public std::enable_shared_from_this<NodeStore> {
 public:
     std::vector<NodeRecord> nodes;  // index = position - 1
+    // The value last given to each node's Expanded, index as in nodes; apart
+    // from the records, which it would lengthen by a padded word.
+    std::vector<int16_t> expandedValues;
     NodeKeyIndex byKey;             // by folded key
     // The nodes' tags: slot 0 is Empty, slot 1 the empty text.
     std::vector<rt::Variant> tags = initialTags();
+    // The image keys that nodes name, each once, as given.
+    std::vector<std::string> imageKeys;
     int32_t firstRoot = NoNode;
     int32_t lastRoot = NoNode;
     int32_t roots = 0;
-    // Grows with every Clear: node objects of an older generation are dead.
+    // Grows with every Clear, so that a caller can tell that one happened.
     uint64_t generation = 0;
     rt::Ref<ImageList> imageList;
 
@@ -120,6 +122,8 @@ public:
     virtual void setImage(int32_t index, const rt::Variant& image);
     // The same for an image given by key.
     void setImageKey(int32_t index, const std::string& key);
+    rt::Variant image(int32_t index) const;
+    bool hasImage(int32_t index) const noexcept { return nodes[index].image != 0; }
     const rt::Variant& tag(int32_t index) const { return tags[static_cast<size_t>(nodes[index].tag)]; }
     // Hands back the tag that the node had, for the caller to let go.
     [[nodiscard]] rt::Variant exchangeTag(int32_t index, const rt::Variant& tag);
@@ -128,7 +132,7 @@ public:
     virtual bool isSelected(int32_t index) const = 0;
     virtual void setSelected(int32_t index, int16_t selected) = 0;
 
-    // The one object that stands for a node, made when nobody holds it.
+    // The one object that stands for a node.
     rt::Ref<TreeNode> objectFor(int32_t index);
     rt::Ref<TreeNode> objectOrNothing(int32_t index) { return index == NoNode ? nullptr : objectFor(index); }
 
@@ -151,12 +155,23 @@ protected:
     // it up once.
     bool listHasKey(const std::string& key) const;
 
+    // Lets every node object know that the store goes; a view's data calls
+    // it first thing when it goes, before its own parts go.
+    void orphanObjects() noexcept;
+
     [[noreturn]] static void broken(const std::string& what);
     static std::string nodeName(int32_t index);
     static std::string ownerName(int32_t owner);
 
 private:
     static std::vector<rt::Variant> initialTags() { return {rt::Variant(), rt::Variant(std::string())}; }
+    // A node's image as the record keeps it, from an image as checkedImage
+    // gives it.
+    int32_t storedImage(const rt::Variant& image);
+    int32_t storedImageKey(const std::string& key);
+
+    std::unordered_map<std::string, int32_t> imageKeyIndex_;  // key as given -> place in imageKeys
+    int32_t lastImageKey_ = -1;
 
     // The list (and its images, which a list keeps for life) in which the
     // key was last found, at that revision.

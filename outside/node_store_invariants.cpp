@@ -37,6 +37,7 @@ void NodeStore::checkInvariants() const {
         return walked;
     };
 
+    if (expandedValues.size() != nodes.size()) broken("the open states are not kept for every node");
     int64_t listed = checkList(NoNode, firstRoot, lastRoot, roots);
     size_t keyed = 0;
     for (int32_t i = 0; i < n; ++i) {
@@ -49,7 +50,8 @@ void NodeStore::checkInvariants() const {
             ++keyed;
             if (findKey(d.key) != i) broken("the key index does not find " + nodeName(i) + " by its key");
         }
-        if (d.object && d.object->indexIn(*this) != i) broken("the object of " + nodeName(i) + " stands for another node");
+        if (d.object && static_cast<const StoredNode&>(*d.object).indexIn(*this) != i) broken("the object of " + nodeName(i) + " stands for another node");
+        if (d.image < 0 && static_cast<size_t>(~d.image) >= imageKeys.size()) broken(nodeName(i) + " names no image key");
         if (d.tag < 0 || static_cast<size_t>(d.tag) >= tags.size()) broken(nodeName(i) + " names no tag slot");
     }
     if (listed != n) broken("the sibling lists hold " + std::to_string(listed) + " of " + std::to_string(n) + " nodes");

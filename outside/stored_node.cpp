@@ -4,30 +4,18 @@
 
 namespace tree {
 
-StoredNode::StoredNode(const std::shared_ptr<NodeStore>& store, int32_t index)
-    : store_(store), data_(store.get()), generation_(store->generation), index_(index) {}
-
-// The node's record forgets this object, so that the next request makes
-// another one: nobody can tell, since nobody holds this one any longer.
-StoredNode::~StoredNode() {
-    if (store_.expired() || !isCurrent(*data_)) return;
-    NodeRecord& d = data_->nodes[static_cast<size_t>(index_)];
-    if (d.object == this) d.object = nullptr;
-}
-
 std::shared_ptr<NodeStore> StoredNode::live() const {
-    auto s = store_.lock();
-    if (!s || !s->usable() || !isCurrent(*s)) throw errControlDeleted();
-    return s;
+    if (cleared_ || !data_->usable()) throw errControlDeleted();
+    return data_->shared_from_this();
 }
 
 NodeStore& StoredNode::current() const {
-    if (store_.expired() || !data_->usable() || !isCurrent(*data_)) throw errControlDeleted();
+    if (cleared_ || !data_->usable()) throw errControlDeleted();
     return *data_;
 }
 
 int32_t StoredNode::indexIn(const NodeStore& store) const {
-    return belongsTo(store) && isCurrent(store) && store.usable() ? index_ : NoNode;
+    return isCurrent(store) && store.usable() ? index_ : NoNode;
 }
 
 std::string StoredNode::Key() { return record().key; }
@@ -45,7 +33,10 @@ void StoredNode::setTag(const rt::Variant& tag) {
     rt::Variant old = s->exchangeTag(index_, tag);
 }
 
-rt::Variant StoredNode::Image() { return record().image(); }
+rt::Variant StoredNode::Image() {
+    NodeStore& s = current();
+    return s.image(index_);
+}
 // Changing the image key runs no outside code: a widget repaints later.
 void StoredNode::setImage(const rt::Variant& image) { current().setImage(index_, image); }
 

@@ -16,8 +16,7 @@ namespace tree {
 
 class StoredNode final : public TreeNode {
 public:
-    StoredNode(const std::shared_ptr<NodeStore>& store, int32_t index);
-    ~StoredNode() override;
+    StoredNode(NodeStore& store, int32_t index) noexcept : data_(&store), index_(index) {}
     StoredNode(const StoredNode&) = delete;
     StoredNode& operator=(const StoredNode&) = delete;
 
@@ -37,29 +36,38 @@ public:
     int16_t Selected() override;
     void setSelected(int16_t selected) override;
 
-    // Whether this node was made by the given data, whether it was made
-    // since the data's last clear, and its index there while it is a
-    // current node of usable data, or NoNode.
-    bool belongsTo(const NodeStore& store) const { return !store_.expired() && data_ == &store; }
-    bool isCurrent(const NodeStore& store) const noexcept { return store.generation == generation_; }
+    // Whether this node was made by the given data (which still exists),
+    // whether it is a node of the data now (no clear since), and its index
+    // there while it is a current node of usable data, or NoNode.
+    bool belongsTo(const NodeStore& store) const noexcept { return data_ == &store; }
+    bool isCurrent(const NodeStore& store) const noexcept { return data_ == &store && !cleared_; }
     int32_t indexIn(const NodeStore& store) const;
+
+    // The data lets go of this node: it was cleared, or it goes itself.
+    // Only the data calls this, for the objects that its records hold.
+    void orphan(bool dataGone) noexcept {
+        if (dataGone) data_ = nullptr;
+        cleared_ = true;
+    }
 
 private:
     // The data while this node is in it; 35605 otherwise. Calls that may run
     // outside code (a released tag, a slot of the host on a widget's signals)
-    // keep the pointer for the whole call, so that code that lets the view go
-    // cannot pull the data away under them.
+    // keep a reference to the data for the whole call, so that code that
+    // lets the view go cannot pull the data away under them.
     std::shared_ptr<NodeStore> live() const;
     // The same check for calls that run no outside code: the data cannot go
     // during the call, so no reference is taken (walks call these for every
     // node).
     NodeStore& current() const;
-    NodeRecord& record() const { return current().nodes[index_]; }
+    NodeRecord& record() const { return current().nodes[static_cast<size_t>(index_)]; }
 
-    std::weak_ptr<NodeStore> store_;
-    NodeStore* data_;  // valid while store_ has not expired
-    uint64_t generation_;
+    // The data holds its node objects in its records, so a node needs no
+    // counted watch of its own: the data orphans them when it is cleared or
+    // goes. Kept small, since every node gets one.
+    NodeStore* data_;  // nothing once the data is gone; followed only while not cleared
     int32_t index_;
+    bool cleared_ = false;
 };
 
 class StoredNodes final : public TreeNodes {

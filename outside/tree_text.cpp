@@ -26,17 +26,12 @@ std::string treeAsText(TreeView& treeView) {
     auto nodes = treeView.Nodes();
     const int32_t count = nodes->Count();
     std::vector<rt::Ref<TreeNode>> roots;
-    // Held, so that their addresses stand for them while they are compared.
-    std::vector<rt::Ref<TreeNode>> held;
     std::unordered_set<const TreeNode*> followers;
     for (int32_t i = 1; i <= count; ++i) {
         auto node = nodes->Item(rt::Variant(i));
         if (node->Parent()) continue;
         roots.push_back(node);
-        if (auto next = node->Next()) {
-            followers.insert(next.get());
-            held.push_back(std::move(next));
-        }
+        if (auto next = node->Next()) followers.insert(next.get());
     }
     std::string out;
     for (const auto& root : roots)

@@ -21,7 +21,7 @@ void QtTreeView::Store::adoptItems() {
     // Opening an item needs it in the widget; parents come before children.
     widget->addTopLevelItems(topItems);
     for (int32_t index : open) {
-        nodes[index].expanded = rt::True16;
+        expandedValues[static_cast<size_t>(index)] = rt::True16;
         items[index]->setExpanded(true);
     }
 }

@@ -1,7 +1,9 @@
 #include "adapters/qt/qt_icons.h"
 
+#include <QCoreApplication>
 #include <QImage>
 #include <QPixmap>
+#include <QPixmapCache>
 
 #include "runtime/text.h"
 
@@ -37,11 +39,31 @@ QIcon iconOf(const rt::Picture& picture) {
     return icon;
 }
 
+IconCache::~IconCache() { dropIcons(); }
+
+void IconCache::reset() {
+    dropIcons();
+    list_ = nullptr;
+    revision_ = 0;
+}
+
+// Qt keeps the pixmaps that it draws an icon with (scaled, or in the
+// selected or disabled look) in its global pixmap cache, under keys made
+// from the icon's own pixmaps; nothing removes them when the icon goes, and
+// a tree that is filled and emptied again and again makes new pictures each
+// time. That cache only saves drawing work, so when icons that were drawn go,
+// it is emptied: whatever it held is drawn again when next needed.
+void IconCache::dropIcons() {
+    if (icons_.empty()) return;
+    icons_.clear();
+    if (QCoreApplication::instance()) QPixmapCache::clear();
+}
+
 QIcon IconCache::iconFor(const rt::Ref<tree::ImageList>& list, const rt::Variant& image) {
     if (!list || image.isEmpty()) return {};
     auto images = list->ListImages();
     if (list_.get() != list.get() || revision_ != images->revision()) {
-        icons_.clear();
+        dropIcons();
         list_ = list;
         revision_ = images->revision();
     }

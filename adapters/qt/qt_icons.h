@@ -23,11 +23,24 @@ QIcon iconOf(const rt::Picture& picture);
 // use and dropped when the list is another one or has changed since.
 class IconCache {
 public:
+    IconCache() = default;
+    // Icons that go let Qt drop what it cached for them.
+    ~IconCache();
+    IconCache(const IconCache&) = delete;
+    IconCache& operator=(const IconCache&) = delete;
+    IconCache(IconCache&& other) noexcept = delete;
+    IconCache& operator=(IconCache&& other) = delete;
+
+    // Drops every icon (and the list), as when the list is another one.
+    void reset();
+
     // The icon for a node's image, or a null icon when there is none: no
     // list, no image, or no picture under the key or position.
     QIcon iconFor(const rt::Ref<tree::ImageList>& list, const rt::Variant& image);
 
 private:
+    void dropIcons();
+
     rt::Ref<tree::ImageList> list_;
     uint64_t revision_ = 0;
     std::unordered_map<std::string, QIcon> icons_;  // folded key or "#position"

@@ -16,7 +16,7 @@ QVariant NodeItem::data(int column, int role) const {
         QtTreeView::Store& s = *store_;
         // A node without image shows whatever icon the item has of its own.
         const bool shown = index_ < static_cast<int32_t>(s.items.size()) && s.items[index_] == this;
-        if (shown && s.nodes[index_].hasImage())
+        if (shown && s.hasImage(index_))
             return s.iconOf(index_);
     }
     return QTreeWidgetItem::data(column, role);

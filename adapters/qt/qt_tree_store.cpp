@@ -22,9 +22,11 @@ private:
 
 }  // namespace
 
+QtTreeView::Store::~Store() { orphanObjects(); }
+
 void QtTreeView::Store::setImageList(const rt::Ref<tree::ImageList>& list) {
     if (imageList.get() == list.get()) return;
-    icons = IconCache();  // lets the old list go
+    icons.reset();  // lets the old list go
     // Nodes keep their image keys and show the pictures of the new list. The
     // old list goes last: its release may run any code.
     rt::Ref<tree::ImageList> old = std::exchange(imageList, list);
@@ -94,11 +96,12 @@ void QtTreeView::Store::setImage(int32_t index, const rt::Variant& image) {
 int16_t QtTreeView::Store::expanded(int32_t index) const {
     // The user may have opened or closed the item since the last set.
     if (!items[index]->isExpanded()) return rt::False16;
-    return nodes[index].expanded != 0 ? nodes[index].expanded : rt::True16;
+    const int16_t given = expandedValues[static_cast<size_t>(index)];
+    return given != 0 ? given : rt::True16;
 }
 
 void QtTreeView::Store::setExpanded(int32_t index, int16_t value) {
-    nodes[index].expanded = value;
+    expandedValues[static_cast<size_t>(index)] = value;
     NodeItem* item = items[index];
     const bool open = value != 0;
     if (item->isExpanded() == open) return;
@@ -127,7 +130,7 @@ void QtTreeView::Store::setSelected(int32_t index, int16_t selected) {
     if (widget) widget->setAutoScroll(autoScroll);  // a slot of the host may have deleted it
 }
 
-QIcon QtTreeView::Store::iconOf(int32_t index) { return icons.iconFor(imageList, nodes[index].image()); }
+QIcon QtTreeView::Store::iconOf(int32_t index) { return icons.iconFor(imageList, image(index)); }
 
 void QtTreeView::Store::repaintSoon() {
     if (repaintPending || !widget) return;

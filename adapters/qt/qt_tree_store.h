@@ -48,6 +48,7 @@ struct QtTreeView::Store final : tree::NodeStore {
     // Told after a node's image changed (assistive technology hears of it).
     std::function<void(int32_t index)> imageChanged;
 
+    ~Store() override;
     bool usable() const noexcept override { return !viewGone && !widgetGone; }
     void setImageList(const rt::Ref<tree::ImageList>& list);
 

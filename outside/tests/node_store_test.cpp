@@ -1,0 +1,105 @@
+// The node store under the in-memory tree view: the key index as it grows,
+// one node object per node, and tags.
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "outside/memory_tree.h"
+#include "outside/tests/error_number.h"
+
+namespace {
+
+using outside_tests::errorNumberOf;
+using tree::errnum::KeyNotUnique;
+
+// Keys that differ only in case are one key, however large the index has
+// grown in between; a lookup finds the node by any spelling.
+TEST(NodeStore, FindsAndRefusesKeysWithoutRegardToCaseAcrossIndexGrowth) {
+    tree::MemoryTreeView view;
+    auto nodes = view.Nodes();
+    constexpr int count = 5000;
+    for (int i = 0; i < count; ++i) nodes->Add(rt::Missing{}, rt::Missing{}, "Key" + std::to_string(i), "", rt::Missing{});
+    // One key beyond ASCII, whose folded form has another byte count.
+    nodes->Add(rt::Missing{}, rt::Missing{}, "ΣΟΦΙΑ", "", rt::Missing{});
+    view.checkInvariants();
+
+    for (int i = 0; i < count; i += 997) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(nodes->Item("kEY" + std::to_string(i))->Key(), "Key" + std::to_string(i));
+        EXPECT_EQ(errorNumberOf([&] { nodes->Add(rt::Missing{}, rt::Missing{}, "KEY" + std::to_string(i), "", rt::Missing{}); }),
+                  KeyNotUnique);
+    }
+    EXPECT_EQ(nodes->Item("σοφια")->Key(), "ΣΟΦΙΑ");
+    EXPECT_EQ(nodes->Count(), count + 1) << "a refused add adds nothing";
+    view.checkInvariants();
+}
+
+// The very same object for a node on every request, whether another
+// reference is held or not; what a node holds stays with the node.
+TEST(NodeStore, HandsOutOneObjectPerNode) {
+    tree::MemoryTreeView view;
+    auto nodes = view.Nodes();
+    nodes->Add(rt::Missing{}, rt::Missing{}, "P", "parent", rt::Missing{});
+    nodes->Add("P", tree::tvwChild, "C", "child", rt::Missing{});
+
+    auto held = nodes->Item("C");
+    EXPECT_TRUE(rt::sameObject(held, nodes->Item(2)));
+    EXPECT_TRUE(rt::sameObject(held, nodes->Item("P")->Child()));
+    held->setTag("kept");
+    const tree::TreeNode* address = held.get();
+    held = nullptr;
+    view.checkInvariants();
+
+    auto again = nodes->Item("P")->Child();
+    EXPECT_EQ(again.get(), address);
+    EXPECT_EQ(rt::toText(again->Tag()), "kept");
+    EXPECT_TRUE(rt::sameObject(again->Parent(), nodes->Item(1)));
+    view.checkInvariants();
+}
+
+// A node object that outlives a Clear, or the view, fails with 35605 and
+// does not reach into what came after.
+TEST(NodeStore, AnObjectOfAClearedTreeStaysDead) {
+    auto view = rt::make<tree::MemoryTreeView>();
+    auto nodes = view->Nodes();
+    nodes->Add(rt::Missing{}, rt::Missing{}, "A", "a", rt::Missing{});
+    auto old = nodes->Item("A");
+    nodes->Clear();
+    nodes->Add(rt::Missing{}, rt::Missing{}, "A", "new", rt::Missing{});
+    EXPECT_EQ(errorNumberOf([&] { old->Text(); }), tree::errnum::ControlDeleted);
+    EXPECT_FALSE(rt::sameObject(old, nodes->Item("A")));
+    old = nullptr;  // must not forget the new node's object
+    auto current = nodes->Item("A");
+    EXPECT_TRUE(rt::sameObject(current, nodes->Item(1)));
+    view->checkInvariants();
+
+    view = nullptr;
+    EXPECT_EQ(errorNumberOf([&] { current->Key(); }), tree::errnum::ControlDeleted);
+}
+
+// Tags of every kind come back as given; a node that goes back and forth
+// between no tag and a tag keeps them apart from other nodes' tags.
+TEST(NodeStore, KeepsEachNodesTag) {
+    tree::MemoryTreeView view;
+    auto nodes = view.Nodes();
+    nodes->Add(rt::Missing{}, rt::Missing{}, "A", "", rt::Missing{});
+    nodes->Add(rt::Missing{}, rt::Missing{}, "B", "", rt::Missing{});
+    auto a = nodes->Item("A");
+    auto b = nodes->Item("B");
+    EXPECT_TRUE(a->Tag().isEmpty()) << "a new node has no tag";
+
+    const std::vector<rt::Variant> values{rt::Variant(std::string()), rt::Variant("x"), rt::Variant(int32_t{7}),
+                                          rt::Variant(), rt::Variant("y"), rt::Variant(std::string())};
+    for (size_t i = 0; i < values.size(); ++i) {
+        SCOPED_TRACE(i);
+        a->setTag(values[i]);
+        b->setTag(values[values.size() - 1 - i]);
+        EXPECT_EQ(a->Tag(), values[i]);
+        EXPECT_EQ(b->Tag(), values[values.size() - 1 - i]);
+        view.checkInvariants();
+    }
+}
+
+}  // namespace

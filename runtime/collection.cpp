@@ -83,7 +83,35 @@ const ClassInfo& Collection::classInfo() const {
                  return {};
              },
              {{"Index"}}},
+            // Hidden: script hosts and For Each ask for it by its identifier.
+            {"_NewEnum", NewEnumDispid, CallKind::PropertyGet,
+             [](Object& o, Args&) -> Variant {
+                 return ObjectRef(make<Enumerator>(Ref<Collection>(&self<Collection>(o))));
+             },
+             {},
+             VarType::Object,
+             {},
+             false},
         }};
+    return info;
+}
+
+bool Enumerator::Next(Variant& item) {
+    if (next_ >= static_cast<size_t>(source_->Count())) return false;
+    item = *(source_->begin() + static_cast<std::ptrdiff_t>(next_));
+    ++next_;
+    return true;
+}
+
+bool Enumerator::Skip(size_t count) {
+    const auto size = static_cast<size_t>(source_->Count());
+    const size_t left = next_ < size ? size - next_ : 0;
+    next_ += count < left ? count : left;
+    return count <= left;
+}
+
+const ClassInfo& Enumerator::classInfo() const {
+    static const ClassInfo info{"Enumerator", {}};
     return info;
 }
 

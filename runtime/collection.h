@@ -1,7 +1,8 @@
 #pragma once
 // Collection: an ordered, 1-based list of variant items, each with an
 // optional key that is unique within the collection and looked up without
-// regard to case.
+// regard to case. Callers walk it (For Each) through the enumerator that its
+// hidden member _NewEnum (dispatch identifier -4) hands out.
 
 #include <optional>
 #include <string>
@@ -36,6 +37,31 @@ private:
 
     std::vector<Variant> items_;
     std::unordered_map<std::string, size_t> byKey_;  // folded key -> 0-based position
+};
+
+// The dispatch identifier by which callers ask an object for its enumerator.
+inline constexpr int32_t NewEnumDispid = -4;
+
+// Walks a collection's items in order, one at a time. It keeps the
+// collection alive and goes by position, so items added during the walk are
+// reached and removing items never leaves it pointing at nothing.
+class Enumerator : public Object {
+public:
+    explicit Enumerator(Ref<Collection> source, size_t next = 0) : source_(std::move(source)), next_(next) {}
+
+    // The next item in item; false (item untouched) at the end.
+    bool Next(Variant& item);
+    // Passes over count items; false when fewer than that were left.
+    bool Skip(size_t count);
+    void Reset() noexcept { next_ = 0; }
+    // A second walk that starts where this one stands.
+    Ref<Enumerator> Clone() const { return make<Enumerator>(source_, next_); }
+
+    const ClassInfo& classInfo() const override;
+
+private:
+    Ref<Collection> source_;
+    size_t next_;
 };
 
 }  // namespace rt

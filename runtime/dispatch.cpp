@@ -29,15 +29,23 @@ const Member* findMember(const ClassInfo& info, CallKind kind, Match match) {
 
 Variant call(Object& obj, const Member* m, std::string_view name, Args& args) {
     if (!m || !m->invoke) throw errNoSuchMember(std::string(name));
-    if (args.size() > m->params.size() && !m->params.empty()) throw errWrongArgumentCount();
-    for (size_t i = 0; i < m->params.size(); ++i)
-        if (!m->params[i].optional && isOmitted(args, i)) throw errArgumentNotOptional();
-    // Missing trailing arguments are filled in so the invoker can write back.
-    if (args.size() < m->params.size()) args.resize(m->params.size(), Variant(Missing{}));
+    prepareArguments(*m, args);
     return m->invoke(obj, args);
 }
 
 }  // namespace
+
+void prepareArguments(const Member& m, Args& args) {
+    // A let or a set takes the assigned value even where the table declares
+    // no parameter for it; every other extra argument is a caller's mistake.
+    const bool assignment = m.kind == CallKind::PropertyLet || m.kind == CallKind::PropertySet;
+    const size_t most = m.params.empty() && assignment ? 1 : m.params.size();
+    if (args.size() > most) throw errWrongArgumentCount();
+    for (size_t i = 0; i < m.params.size(); ++i)
+        if (!m.params[i].optional && isOmitted(args, i)) throw errArgumentNotOptional();
+    // Missing trailing arguments are filled in so the invoker can write back.
+    if (args.size() < m.params.size()) args.resize(m.params.size(), Variant(Missing{}));
+}
 
 const Member* ClassInfo::find(std::string_view memberName, CallKind kind) const {
     return findMember(*this, kind, [&](const Member& m) { return textEquals(m.name, memberName); });

@@ -67,6 +67,11 @@ Variant callByName(const ObjectRef& obj, std::string_view name, CallKind kind, A
 Variant callByName(const ObjectRef& obj, std::string_view name, CallKind kind, Args&& args = {});
 Variant invokeDispid(Object& obj, int32_t dispid, CallKind kind, Args& args);
 
+// The checks before a member is called: more arguments than it declares fail
+// with 450, a required one left out with 449; missing trailing arguments are
+// then filled in as Missing.
+void prepareArguments(const Member& m, Args& args);
+
 // Argument access inside invokers: a position beyond the given arguments reads
 // as Missing, and a required argument that is missing fails with 449.
 const Variant& argAt(const Args& args, size_t i);

@@ -2,8 +2,8 @@
 # Cross-builds the library for 64-bit Windows with mingw-w64 and tests it as
 # a real component server under Wine: registers sarn10b.dll in a fresh Wine
 # prefix, drives it from VBScript (cscript) and from a native client, then
-# unregisters it and checks that nothing of it is left. Installs the packages
-# it needs when they are missing.
+# unregisters it and checks that nothing of it is left. The C++ suites run
+# under Wine first. Installs the packages it needs when they are missing.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -16,6 +16,7 @@ command -v x86_64-w64-mingw32-widl >/dev/null || need+=(mingw-w64-tools)
 [ -f /usr/include/wine/wine/windows/oaidl.idl ] || need+=(libwine-dev)
 command -v wine >/dev/null || need+=(wine)
 [ -x /usr/lib/wine/wine64 ] || need+=(wine64)
+[ -f /usr/src/googletest/googletest/src/gtest-all.cc ] || need+=(googletest)
 command -v cmake >/dev/null || need+=(cmake)
 command -v ninja >/dev/null || need+=(ninja-build)
 command -v g++ >/dev/null || need+=(g++)
@@ -71,7 +72,29 @@ run_counted() {
     echo "ok   $name: $summary"
   fi
 }
+# Runs a GoogleTest program: its own summary must say that every test passed.
+run_suite() {
+  local name=$1
+  shift
+  local output status=0
+  output=$("$@" 2>&1 | tr -d '\r') || status=$?
+  local summary
+  summary=$(printf '%s\n' "$output" | grep -E '^\[==========\] [0-9]+ tests? from .* ran' | tail -1 || true)
+  if [ -z "$summary" ] || [ "$status" -ne 0 ] || ! printf '%s\n' "$output" | grep -qE '^\[  PASSED  \] [0-9]+ tests?'; then
+    printf '%s\n' "$output" | grep -E '^\[  FAILED  \]|Failure|error' | head -40
+    fail "$name (status $status): ${summary:-no GoogleTest summary}"
+  else
+    local skipped
+    skipped=$(printf '%s\n' "$output" | grep -oE '^\[  SKIPPED \] [0-9]+ tests?' | grep -oE '[0-9]+' || echo 0)
+    echo "ok   $name: ${summary#\[==========\] }, $skipped skipped"
+  fi
+}
 servers=(sarn10b sarn_tree sarn_outside)
+
+echo "== the C++ suites under Wine (at ${SECONDS}s)"
+for suite in runtime outside manager library; do
+  run_suite "${suite}_tests" wine "$out/suites/${suite}_tests.exe"
+done
 
 echo "== tests under Wine (at ${SECONDS}s)"
 run_counted "portable sources" wine "$out/portable_smoke.exe"
@@ -84,7 +107,7 @@ fi
 for server in "${servers[@]}"; do
   wine regsvr32 /s "$(winpath "$out/$server.dll")" || fail "regsvr32 $server.dll"
 done
-for script in windows/tests/scripts/*.vbs; do
+for script in windows/tests/scripts/*.vbs windows/tests/scripts/*.js; do
   [ "$(basename "$script")" = after_unregister.vbs ] && continue
   run_counted "$(basename "$script")" wine cscript //nologo "$(winpath "$root/$script")"
 done

@@ -26,7 +26,8 @@ public:
                        rt::toInt32(rt::callByName(err, "Number", rt::CallKind::PropertyGet)),
                        rt::toText(rt::callByName(err, "Description", rt::CallKind::PropertyGet))});
                   return {};
-              }}}};
+              },
+              errorHandlerParams()}}};
         return info;
     }
 
@@ -35,6 +36,15 @@ private:
 };
 
 }  // namespace
+
+const std::vector<rt::Param>& errorHandlerParams() {
+    static const std::vector<rt::Param> params = {
+        {"oApp", rt::VarType::Object},   {"oErr", rt::VarType::Object},  {"sText", rt::VarType::String},
+        {"sSite", rt::VarType::String},  {"lValue", rt::VarType::Long},  {"sExtra", rt::VarType::String},
+        {"lExtra", rt::VarType::Long},   {"vOptional", rt::VarType::Variant, true, false},
+    };
+    return params;
+}
 
 std::ostream& operator<<(std::ostream& os, const Report& r) {
     return os << "{" << r.site << ", " << r.number << " (" << r.description << ")}";

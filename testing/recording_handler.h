@@ -10,9 +10,14 @@
 #include <vector>
 
 #include "runtime/classes.h"
+#include "runtime/dispatch.h"
 #include "runtime/msgbox.h"
 
 namespace testing_support {
+
+// The eight parameters of ErrorHandlerMessageKw, as the error channel passes
+// them; handlers written for tests declare them like the real one.
+const std::vector<rt::Param>& errorHandlerParams();
 
 struct Report {
     std::string site;

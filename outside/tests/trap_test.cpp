@@ -182,7 +182,8 @@ public:
             {{"ErrorHandlerMessageKw", 1, rt::CallKind::Method, [](rt::Object& o, rt::Args& a) -> rt::Variant {
                   rt::self<CapturingHandler>(o).log_->calls.push_back(a);
                   return {};
-              }}}};
+              },
+              testing_support::errorHandlerParams()}}};
         return info;
     }
 

@@ -167,4 +167,71 @@ TEST_F(CollectionTest, CallsByNameFailLikeDirectCalls) {
     }
 }
 
+// Everything an enumerator hands out, from where it stands to the end.
+std::vector<rt::Variant> walk(rt::Enumerator& e) {
+    std::vector<rt::Variant> out;
+    for (rt::Variant item; e.Next(item);) out.push_back(item);
+    return out;
+}
+
+TEST_F(CollectionTest, TheHiddenNewEnumMemberWalksTheItemsInOrder) {
+    const std::vector<rt::Variant> all{"a", int32_t{2}, "c"};
+    for (const rt::Variant& e : {rt::callByName(c, "_NewEnum", rt::CallKind::PropertyGet),
+                                 rt::callByName(c, "_newenum", rt::CallKind::Method)}) {
+        auto enumerator = rt::toObject(e).as<rt::Enumerator>();
+        ASSERT_TRUE(enumerator);
+        EXPECT_EQ(walk(*enumerator), all);
+    }
+    rt::Args none;
+    auto byId = rt::toObject(rt::invokeDispid(*c, rt::NewEnumDispid, rt::CallKind::Method, none)).as<rt::Enumerator>();
+    ASSERT_TRUE(byId);
+    EXPECT_EQ(walk(*byId), all);
+    EXPECT_EQ(c->classInfo().dispidOf("_NewEnum"), -4);
+    EXPECT_EQ(errorNumberOf([&] { rt::callByName(c, "_NewEnum", rt::CallKind::Method, {int32_t{1}}); }),
+              rt::errnum::WrongArgumentCount);
+}
+
+TEST_F(CollectionTest, AnEnumeratorSkipsResetsAndClones) {
+    rt::Enumerator e(c);
+    EXPECT_TRUE(e.Skip(1));
+    auto copy = e.Clone();
+    EXPECT_EQ(walk(e), (std::vector<rt::Variant>{int32_t{2}, "c"}));
+    EXPECT_EQ(walk(*copy), (std::vector<rt::Variant>{int32_t{2}, "c"})) << "the copy starts where the original stood";
+    rt::Variant untouched = "kept";
+    EXPECT_FALSE(e.Next(untouched));
+    EXPECT_EQ(untouched, rt::Variant("kept"));
+    e.Reset();
+    EXPECT_FALSE(e.Skip(5)) << "fewer than five were left";
+    EXPECT_TRUE(walk(e).empty());
+    e.Reset();
+    EXPECT_TRUE(e.Skip(3));
+    EXPECT_TRUE(walk(e).empty());
+}
+
+TEST_F(CollectionTest, AnEnumeratorFollowsChangesAndKeepsTheCollection) {
+    rt::Enumerator e(c);
+    rt::Variant item;
+    ASSERT_TRUE(e.Next(item));
+    c->Add("d");
+    c->Remove(int32_t{3});
+    c->Remove(int32_t{2});
+    EXPECT_EQ(walk(e), (std::vector<rt::Variant>{"d"}));
+    c->Remove(int32_t{1});
+    c->Remove(int32_t{1});
+    EXPECT_TRUE(walk(e).empty()) << "an emptied collection ends the walk";
+
+    rt::Ref<rt::Enumerator> orphan;
+    {
+        auto only = rt::make<rt::Collection>();
+        only->Add("last");
+        orphan = rt::make<rt::Enumerator>(only);
+    }
+    EXPECT_EQ(walk(*orphan), (std::vector<rt::Variant>{"last"}));
+}
+
+TEST(EmptyCollectionTest, EnumeratesNothing) {
+    rt::Enumerator e(rt::make<rt::Collection>());
+    EXPECT_TRUE(walk(e).empty());
+}
+
 }  // namespace

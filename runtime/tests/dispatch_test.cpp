@@ -151,6 +151,21 @@ TEST_F(DispatchTest, TooManyArgumentsFailWith450) {
     EXPECT_EQ(args, (rt::Args{"a", "b"}));
 }
 
+TEST_F(DispatchTest, MembersWithoutParametersRejectAnyArgumentWith450) {
+    rt::Args one{int32_t{1}};
+    EXPECT_EQ(errorNumberOf([&] { rt::callByName(*probe, "Name", rt::CallKind::Method, one); }),
+              rt::errnum::WrongArgumentCount);
+    EXPECT_EQ(errorNumberOf([&] { rt::invokeDispid(*probe, 3, rt::CallKind::PropertyGet, one); }),
+              rt::errnum::WrongArgumentCount);
+    // A let takes its value although the table declares no parameter for it,
+    // but nothing beyond it.
+    rt::callByName(*probe, "Value", rt::CallKind::PropertyLet, {int32_t{5}});
+    EXPECT_EQ(probe->value, rt::Variant(int32_t{5}));
+    EXPECT_EQ(errorNumberOf([&] { rt::callByName(*probe, "Value", rt::CallKind::PropertyLet, {int32_t{1}, int32_t{6}}); }),
+              rt::errnum::WrongArgumentCount);
+    EXPECT_EQ(probe->value, rt::Variant(int32_t{5}));
+}
+
 TEST_F(DispatchTest, ArgumentsAreWrittenBack) {
     rt::Args args{"before"};
     rt::callByName(*probe, "Fill", rt::CallKind::Method, args);

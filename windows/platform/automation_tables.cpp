@@ -36,10 +36,7 @@ rt::Variant invokeFromTable(const rt::ClassInfo& table, rt::Object& object, int3
     if (&table == &object.classInfo()) return rt::invokeDispid(object, dispid, kind, args);
     const rt::Member* m = table.find(dispid, kind);
     if (!m || !m->invoke) throw rt::errNoSuchMember("#" + std::to_string(dispid));
-    if (args.size() > m->params.size() && !m->params.empty()) throw rt::errWrongArgumentCount();
-    for (size_t i = 0; i < m->params.size(); ++i)
-        if (!m->params[i].optional && rt::isOmitted(args, i)) throw rt::errArgumentNotOptional();
-    if (args.size() < m->params.size()) args.resize(m->params.size(), rt::Variant(rt::Missing{}));
+    rt::prepareArguments(*m, args);
     return m->invoke(object, args);
 }
 

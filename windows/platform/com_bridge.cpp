@@ -8,6 +8,7 @@
 #include <ocidl.h>
 #include <olectl.h>
 
+#include "runtime/collection.h"
 #include "windows/platform/automation_tables.h"
 #include "windows/platform/com_object.h"
 #include "windows/platform/com_picture.h"
@@ -54,16 +55,30 @@ std::map<const rt::Object*, DispatchObject*>& cache() {
 }
 
 rt::CallKind kindOf(WORD flags) {
+    // Some script engines send both assignment flags for every assignment:
+    // that is a let, which a property that only takes objects answers with
+    // its set.
+    const WORD assignment = DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF;
+    if ((flags & assignment) == assignment) return rt::CallKind::PropertyLet;
     if (flags & DISPATCH_PROPERTYPUTREF) return rt::CallKind::PropertySet;
     if (flags & DISPATCH_PROPERTYPUT) return rt::CallKind::PropertyLet;
     if (flags & DISPATCH_METHOD) return rt::CallKind::Method;
     return rt::CallKind::PropertyGet;
 }
 
-class DispatchObject final : public IDispatch, public IConnectionPointContainer, public IProvideClassInfo {
+// Runtime objects cross as this one platform object each. It answers for
+// the extra interfaces that its object supports: connection points for one
+// that raises events, IEnumVARIANT for an enumerator.
+class DispatchObject final : public IDispatch,
+                             public IConnectionPointContainer,
+                             public IProvideClassInfo,
+                             public IEnumVARIANT,
+                             public ISupportErrorInfo {
 public:
     explicit DispatchObject(rt::ObjectRef object)
-        : object_(std::move(object)), connectable_(dynamic_cast<Connectable*>(object_.get())) {
+        : object_(std::move(object)),
+          connectable_(dynamic_cast<Connectable*>(object_.get())),
+          enumerator_(dynamic_cast<rt::Enumerator*>(object_.get())) {
         ++liveObjects;
     }
 
@@ -90,6 +105,10 @@ public:
             *out = static_cast<IConnectionPointContainer*>(this);
         else if (connectable_ && IsEqualIID(iid, IID_IProvideClassInfo))
             *out = static_cast<IProvideClassInfo*>(this);
+        else if (enumerator_ && IsEqualIID(iid, IID_IEnumVARIANT))
+            *out = static_cast<IEnumVARIANT*>(this);
+        else if (IsEqualIID(iid, IID_ISupportErrorInfo))
+            *out = static_cast<ISupportErrorInfo*>(this);
         else if (IUnknown* dual = makeDual(object_, iid, static_cast<IDispatch*>(this))) {
             *out = dual;
             return S_OK;
@@ -108,6 +127,39 @@ public:
         if (!out) return E_POINTER;
         *out = connectable_->classTypeInfo();
         return *out ? S_OK : E_FAIL;
+    }
+
+    // IEnumVARIANT
+    HRESULT STDMETHODCALLTYPE Next(ULONG wanted, VARIANT* items, ULONG* fetched) override {
+        if (!items && wanted) return E_POINTER;
+        ULONG n = 0;
+        try {
+            for (rt::Variant item; n < wanted && enumerator_->Next(item); ++n) toComVariant(item, &items[n]);
+        } catch (const rt::Error&) {
+            for (ULONG i = 0; i < n; ++i) VariantClear(&items[i]);
+            if (fetched) *fetched = 0;
+            return E_OUTOFMEMORY;
+        }
+        if (fetched) *fetched = n;
+        return n == wanted ? S_OK : S_FALSE;
+    }
+    HRESULT STDMETHODCALLTYPE Skip(ULONG count) override { return enumerator_->Skip(count) ? S_OK : S_FALSE; }
+    HRESULT STDMETHODCALLTYPE Reset() override {
+        enumerator_->Reset();
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE Clone(IEnumVARIANT** out) override {
+        if (!out) return E_POINTER;
+        IDispatch* copy = wrap(rt::ObjectRef(enumerator_->Clone()));
+        *out = static_cast<IEnumVARIANT*>(static_cast<DispatchObject*>(copy));
+        return S_OK;
+    }
+
+    // ISupportErrorInfo: failures through IDispatch and through the class's
+    // dual interface leave the thread's error information set.
+    HRESULT STDMETHODCALLTYPE InterfaceSupportsErrorInfo(REFIID iid) override {
+        if (IsEqualIID(iid, IID_IDispatch) || isDualInterface(object_->classInfo(), iid)) return S_OK;
+        return S_FALSE;
     }
 
     Connectable* connectable() const { return connectable_; }
@@ -188,9 +240,9 @@ public:
         try {
             value = invokeFromTable(table, *object_, id, kind, args);
         } catch (const rt::Error& e) {
-            return toHresult(e, info);
+            return failed(e, info);
         } catch (const std::exception& e) {
-            return toHresult(rt::Error(51, std::string("Internal error: ") + e.what()), info);
+            return failed(rt::Error(51, std::string("Internal error: ") + e.what()), info);
         }
         // By-reference arguments receive what the member left in them.
         for (UINT i = 0; i < positional && i < args.size(); ++i) writeBack(args[i], params->rgvarg[count - 1 - i]);
@@ -204,9 +256,17 @@ public:
 private:
     ~DispatchObject() { --liveObjects; }
 
+    // A failed call: the caller's exception information, and the thread's
+    // error information for callers that read it from there.
+    static HRESULT failed(const rt::Error& e, EXCEPINFO* info) {
+        setThreadErrorInfo(e);
+        return toHresult(e, info);
+    }
+
     std::atomic<ULONG> refs_{1};
     rt::ObjectRef object_;
     Connectable* connectable_;
+    rt::Enumerator* enumerator_;
 };
 
 class ConnectionPoint final : public ComObject<IConnectionPoint> {
@@ -423,6 +483,25 @@ HRESULT describedTypeInfo(const rt::ClassInfo& members, ITypeInfo** out) {
 }
 
 LONG liveBridgeObjects() { return liveObjects.load(); }
+
+HRESULT setThreadErrorInfo(const rt::Error& error) {
+    EXCEPINFO info{};
+    toHresult(error, &info);
+    ICreateErrorInfo* create = nullptr;
+    if (SUCCEEDED(CreateErrorInfo(&create))) {
+        create->SetSource(info.bstrSource);
+        create->SetDescription(info.bstrDescription);
+        IErrorInfo* errorInfo = nullptr;
+        if (SUCCEEDED(create->QueryInterface(IID_IErrorInfo, reinterpret_cast<void**>(&errorInfo)))) {
+            SetErrorInfo(0, errorInfo);
+            errorInfo->Release();
+        }
+        create->Release();
+    }
+    SysFreeString(info.bstrSource);
+    SysFreeString(info.bstrDescription);
+    return info.scode;
+}
 
 HRESULT toHresult(const rt::Error& error, EXCEPINFO* info) {
     const int32_t n = error.number();

@@ -55,6 +55,9 @@ LONG liveBridgeObjects();
 // The runtime's error as the platform's: 0x800A0000 + number for the
 // runtime's numbers, with source and description in the exception info.
 HRESULT toHresult(const rt::Error& error, EXCEPINFO* info);
+// Sets the thread's error information (source and description) for the
+// error, as callers through a vtable read it, and returns its code.
+HRESULT setThreadErrorInfo(const rt::Error& error);
 // The platform's failure as the runtime's error (the reverse of toHresult;
 // other codes keep the code as the number).
 rt::Error toError(HRESULT hr, const EXCEPINFO* info, std::string_view what);

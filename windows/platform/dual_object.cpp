@@ -24,26 +24,6 @@ std::vector<DualEntry>& duals() {
     return d;
 }
 
-// The thread's error information, as a vtable caller (and DispInvoke) reads it.
-HRESULT report(const rt::Error& error) {
-    EXCEPINFO info{};
-    toHresult(error, &info);
-    ICreateErrorInfo* create = nullptr;
-    if (SUCCEEDED(CreateErrorInfo(&create))) {
-        create->SetSource(info.bstrSource);
-        create->SetDescription(info.bstrDescription);
-        IErrorInfo* errorInfo = nullptr;
-        if (SUCCEEDED(create->QueryInterface(IID_IErrorInfo, reinterpret_cast<void**>(&errorInfo)))) {
-            SetErrorInfo(0, errorInfo);
-            errorInfo->Release();
-        }
-        create->Release();
-    }
-    SysFreeString(info.bstrSource);
-    SysFreeString(info.bstrDescription);
-    return info.scode;
-}
-
 // An [out] result starts out empty, so that writing it frees nothing.
 void clearResult(VARTYPE type, void* result) {
     if (type == VT_VARIANT) {
@@ -117,9 +97,9 @@ HRESULT callThroughTable(rt::Object& object, const rt::ClassInfo& table, int32_t
         if (result.type != VT_EMPTY && !value.isEmpty()) store(value, result, true);
         return S_OK;
     } catch (const rt::Error& e) {
-        return report(e);
+        return setThreadErrorInfo(e);
     } catch (const std::exception& e) {
-        return report(rt::Error(51, std::string("Internal error: ") + e.what()));
+        return setThreadErrorInfo(rt::Error(51, std::string("Internal error: ") + e.what()));
     }
 }
 
@@ -173,6 +153,13 @@ bool leavesArgumentsOut(ITypeInfo* vtable, DISPID id, WORD flags, const DISPPARA
 void addDualInterface(const rt::ClassInfo& table, const GUID& iid, DualFactory make) {
     std::lock_guard g(lock);
     duals().push_back({&table, iid, make});
+}
+
+bool isDualInterface(const rt::ClassInfo& table, REFIID iid) {
+    std::lock_guard g(lock);
+    for (const auto& d : duals())
+        if (d.table == &table && IsEqualIID(d.iid, iid)) return true;
+    return false;
 }
 
 IUnknown* makeDual(const rt::ObjectRef& object, REFIID iid, IUnknown* owner) {

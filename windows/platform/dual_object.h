@@ -46,6 +46,8 @@ HRESULT dualTypeInfo(const rt::ClassInfo& table, bool vtablePart, ITypeInfo** ou
 using DualFactory = IUnknown* (*)(IUnknown* owner, const rt::ObjectRef& object);
 // Declares the dual interface iid of the objects whose class table is table.
 void addDualInterface(const rt::ClassInfo& table, const GUID& iid, DualFactory make);
+// Whether iid is the dual interface declared for the class whose table is table.
+bool isDualInterface(const rt::ClassInfo& table, REFIID iid);
 // A new dual object for object if iid is its class's dual interface, else nullptr.
 IUnknown* makeDual(const rt::ObjectRef& object, REFIID iid, IUnknown* owner);
 // Whether a call by identifier leaves out an argument of the member that

@@ -331,6 +331,44 @@ const Binding bindings[] = {
      }},
 };
 
+// A failure through a vtable: the client reads its description and source
+// from the thread's error information, the same as a late-bound caller gets.
+void checkEarlyFailure(Collection* nodes) {
+    ISupportErrorInfo* supports = nullptr;
+    check(nodes->QueryInterface(IID_ISupportErrorInfo, reinterpret_cast<void**>(&supports)) == S_OK && supports &&
+              supports->InterfaceSupportsErrorInfo(__uuidof(Collection)) == S_OK,
+          "the collection says that its vtable sets error information");
+    if (supports) supports->Release();
+    SetErrorInfo(0, nullptr);
+    VARIANT index, item;
+    VariantInit(&index);
+    VariantInit(&item);
+    index.vt = VT_I4;
+    index.lVal = 99;
+    const HRESULT hr = nodes->Item(&index, &item);
+    IErrorInfo* error = nullptr;
+    BSTR description = nullptr, source = nullptr;
+    if (GetErrorInfo(0, &error) == S_OK && error) {
+        error->GetDescription(&description);
+        error->GetSource(&source);
+        error->Release();
+    }
+    EXCEPINFO late{};
+    const HRESULT lateHr = invoke(nodes, 0, DISPATCH_METHOD | DISPATCH_PROPERTYGET, {index}, &item, &late);
+    check(hr == static_cast<HRESULT>(0x800A0009) && lateHr == DISP_E_EXCEPTION && late.scode == hr,
+          "Item 99 fails with 9 through the vtable and by name (" + hex(hr) + ")");
+    check(description && narrow(description) == narrow(late.bstrDescription) && narrow(description) != "",
+          "GetErrorInfo gives the description that a script gets (" + narrow(description) + ")");
+    check(source && narrow(source) == narrow(late.bstrSource) && narrow(source) != "",
+          "GetErrorInfo gives the source that a script gets (" + narrow(source) + ")");
+    SysFreeString(description);
+    SysFreeString(source);
+    SysFreeString(late.bstrDescription);
+    SysFreeString(late.bstrSource);
+    SysFreeString(late.bstrHelpFile);
+    VariantClear(&item);
+}
+
 // Typed by-reference arguments, as a compiled client passes them: AddNode
 // writes the image key and picture back, MoreChildrenDefault the child count.
 void checkWriteBack(const Binding& binding) {
@@ -452,6 +490,7 @@ void checkWriteBack(const Binding& binding) {
                       narrow(item.vt == VT_BSTR ? item.bstrVal : nullptr) + ")");
             VariantClear(&item);
             VariantClear(&byName);
+            checkEarlyFailure(nodes);
             nodes->Release();
         }
         SysFreeString(s1);

@@ -1,0 +1,77 @@
+' What script clients do with the library beyond the typical road: walk its
+' collections with For Each and get 450 for arguments a member does not
+' take. (Texts with lone surrogates are checked from JScript: this VBScript
+' engine has no ChrW.) Ends with one line
+' "N passed, M failed" and quits with M.
+Option Explicit
+Dim passed, failed
+passed = 0 : failed = 0
+
+Sub Check(ok, what)
+    If ok Then
+        passed = passed + 1
+    Else
+        failed = failed + 1
+        WScript.Echo "FAILED: " & what
+    End If
+End Sub
+
+' The items of a collection as one text, walked with For Each.
+Function Walked(c)
+    Dim item, s
+    s = ""
+    For Each item In c
+        s = s & "[" & item & "]"
+    Next
+    Walked = s
+End Function
+
+Dim tv, m, m2, n, number
+Set tv = CreateObject("SarnTree.TreeView")
+Set m = CreateObject("Sarn10B.clsKwAmbrTvsA")
+Set m.TreeViewObject = tv
+m.AddNode , , "S1", "Fonts", 0
+m.AddNode "S1", 4, "CBbold", "Bold"
+m.AddNode "S1", 4, "CBital", "Italic", 2
+
+' Collections walk with For Each: a query's result, the text and key
+' collections, and a collection that the host hands back in.
+On Error Resume Next
+Check Walked(m.QueryNodeCollection("S1")) = "[False][True]", "For Each over a query result"
+Check Err.Number = 0, "For Each over a query result raises nothing (" & Err.Number & ")"
+Err.Clear
+Check Walked(m.QueryNodeTextCollection) = "[Bold][Italic]", "For Each over the text collection"
+Check Walked(m.QueryNodeKeysCollection) = "[CBbold][CBital]", "For Each over the key collection"
+Check Err.Number = 0, "For Each over the manager's collections raises nothing (" & Err.Number & ")"
+Err.Clear
+Set m2 = CreateObject("Sarn10B.clsKwAmbrTvsA")
+Set m2.QueryNodeKeysCollection = m.QueryNodeKeysCollection
+Check m2.QueryNodeKeysCollection Is m.QueryNodeKeysCollection, "a collection handed in comes back as itself"
+Check Walked(m2.QueryNodeKeysCollection) = "[CBbold][CBital]", "For Each over a collection handed in"
+Check Walked(m.QueryNodeCollection("S9")) = "", "For Each over an empty result runs no pass"
+Check Err.Number = 0, "For Each over handed-in and empty collections raises nothing (" & Err.Number & ")"
+On Error GoTo 0
+
+' Members without parameters refuse arguments with 450 and do nothing.
+On Error Resume Next
+Err.Clear
+m.Refresh 1
+number = Err.Number
+On Error GoTo 0
+Check number = 450, "Refresh with an argument fails with 450 (" & number & ")"
+Check tv.Nodes.Count = 3, "a refused Refresh leaves the tree alone (" & tv.Nodes.Count & " nodes)"
+On Error Resume Next
+Err.Clear
+n = m.NodeChildren(5)
+number = Err.Number
+On Error GoTo 0
+Check number = 450, "NodeChildren read with an argument fails with 450 (" & number & ")"
+On Error Resume Next
+Err.Clear
+n = m.QueryNodeTextCollection(1)
+number = Err.Number
+On Error GoTo 0
+Check number = 450, "a collection property read with an argument fails with 450 (" & number & ")"
+
+WScript.Echo passed & " passed, " & failed & " failed"
+WScript.Quit failed

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QMainWindow>
+#include <QPixmapCache>
 #include <QPointer>
 #include <gtest/gtest.h>
 
@@ -83,6 +84,25 @@ TEST_F(QtTreeViewTest, NodesShowThePictureOfTheViewsListUnderTheirImageKey) {
     EXPECT_TRUE(subject.view->itemOf(a)->icon(0).isNull());
     subject.tree().SetImageList(first);
     EXPECT_EQ(shownBy(a), Green) << "the keys stayed";
+}
+
+// Qt keeps what it draws icons with in its global pixmap cache, and a tree
+// that is filled and Refreshed again and again makes new pictures each time:
+// icons that the view made and that go let that cache go; a view that made
+// none leaves it alone.
+TEST_F(QtTreeViewTest, IconsThatGoLetQtsPixmapCacheGo) {
+    QPixmap found;
+    subject.tree().SetImageList(listOf({{"chkoff", 0xff0000}}));
+    auto node = addRoot("a", "chkoff");
+    const QPixmapCache::Key untouched = QPixmapCache::insert(QPixmap(4, 4));
+    subject.tree().SetImageList(listOf({{"chkoff", 0x0000ff}}));
+    EXPECT_TRUE(QPixmapCache::find(untouched, &found)) << "no icon was made, so none went";
+
+    EXPECT_EQ(shownBy(node), Blue);
+    const QPixmapCache::Key sentinel = QPixmapCache::insert(QPixmap(4, 4));
+    subject.tree().SetImageList(listOf({{"chkoff", 0x00ff00}}));
+    EXPECT_FALSE(QPixmapCache::find(sentinel, &found)) << "the icon that went let the cache go";
+    EXPECT_EQ(shownBy(node), Green);
 }
 
 TEST_F(QtTreeViewTest, PicturesStayCrisp) {

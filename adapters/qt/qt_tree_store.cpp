@@ -90,6 +90,7 @@ void QtTreeView::Store::setText(int32_t index, const std::string& text) {
 void QtTreeView::Store::setImage(int32_t index, const rt::Variant& image) {
     NodeStore::setImage(index, image);
     repaintSoon();
+    if (imageChanged) imageChanged(index);
 }
 
 int16_t QtTreeView::Store::expanded(int32_t index) const {

@@ -11,6 +11,7 @@
 #include <QTreeWidget>
 #include <QTreeWidgetItem>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -44,6 +45,8 @@ struct QtTreeView::Store final : tree::NodeStore {
     bool repaintPending = false;
     // Our own changes to an item's text, which need no copying back.
     int quietItemChanges = 0;
+    // Told after a node's image changed (assistive technology hears of it).
+    std::function<void(int32_t index)> imageChanged;
 
     ~Store() override;
     bool usable() const noexcept override { return !viewGone && !widgetGone; }

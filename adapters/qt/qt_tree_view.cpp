@@ -103,6 +103,9 @@ void QtTreeView::setToolTipText(const std::string& text) {
 
 void QtTreeView::setOffersToolTipText(bool offers) { store_->offersToolTipText = offers; }
 
+void QtTreeView::setSpaceActsAsClick(bool acts) { hooks_->setSpaceActsAsClick(acts); }
+bool QtTreeView::spaceActsAsClick() const { return hooks_->spaceActsAsClick(); }
+
 int32_t QtTreeView::advise(tree::TreeViewEvents* listener) { return store_->events.advise(listener); }
 void QtTreeView::unadvise(int32_t cookie) { store_->events.unadvise(cookie); }
 size_t QtTreeView::listenerCount() const { return store_->events.count(); }

@@ -13,7 +13,14 @@
 // Events come from the widget: a left click on an item raises NodeClick, key
 // presses and releases raise KeyDown and KeyUp with the control's key codes,
 // and pointer moves over the viewport raise MouseMove in viewport pixels,
-// the coordinates that HitTest takes.
+// the coordinates that HitTest takes. Space on the current item clicks it
+// too: NodeClick follows the key's KeyUp, as a push button clicks when its
+// key comes up, and a key held down clicks nothing until it comes up.
+//
+// Assistive technology hears what each node is from its key prefix and
+// image key: a "CB" node showing "chkon" or "chkoff" is a check box, an "OB"
+// node showing "opton" or "optoff" a radio button, checked or not, and a new
+// image key is told as a change of state.
 //
 // Items that the host puts into the widget itself are no nodes: clicks on
 // them raise nothing and HitTest does not find them.
@@ -65,6 +72,10 @@ public:
 
     // A tree view whose container offers no ToolTipText (both accessors 438).
     void setOffersToolTipText(bool offers);
+    // Space on the current item raises NodeClick for it (on by default); a
+    // host that gives Space a meaning of its own turns it off.
+    void setSpaceActsAsClick(bool acts);
+    bool spaceActsAsClick() const;
     size_t listenerCount() const;
 
     // The item that shows a node of this view, or nothing.

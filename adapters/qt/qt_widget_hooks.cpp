@@ -3,34 +3,23 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QTreeWidget>
+#include <utility>
 
 #include "adapters/qt/qt_keys.h"
 #include "adapters/qt/qt_tree_store.h"
 
 namespace qt_tree {
+namespace {
 
-WidgetHooks::WidgetHooks(std::shared_ptr<QtTreeView::Store> store, QTreeWidget* widget)
-    : store_(std::move(store)), widget_(widget), viewport_(widget->viewport()) {
-    widget->installEventFilter(this);
-    viewport_->installEventFilter(this);
-    connect(widget, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item, int) { itemClicked(item); });
-    connect(widget, &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem* item, int column) {
-        itemChanged(item, column);
-    });
-    connect(widget, &QObject::destroyed, this, [this] { store_->forgetWidget(); });
-}
+using Store = QtTreeView::Store;
 
-WidgetHooks::~WidgetHooks() {
-    if (QTreeWidget* widget = store_->widget) widget->removeEventFilter(this);
-    if (viewport_) viewport_->removeEventFilter(this);
-}
-
-// Each raise holds the data itself: a listener may release the view while the
-// event is under way.
-
+// Raises an event to every listener. A failure that a listener lets out has
+// no caller to go to inside the widget's event handling: it goes to Qt's
+// log, and the widget carries on. Each raise holds the data itself, and
+// touches no hooks: a listener may release the view while the event is
+// under way.
 template <class Call>
-void WidgetHooks::raise(Call call) {
-    std::shared_ptr<QtTreeView::Store> s = store_;
+void raise(const std::shared_ptr<Store>& s, Call call) {
     try {
         s->events.raise(call);
     } catch (const std::exception& e) {
@@ -38,12 +27,54 @@ void WidgetHooks::raise(Call call) {
     }
 }
 
-void WidgetHooks::itemClicked(QTreeWidgetItem* item) {
-    std::shared_ptr<QtTreeView::Store> s = store_;
+void clickItem(std::shared_ptr<Store> s, QTreeWidgetItem* item) {
     const int32_t index = s->indexOfItem(item);
     if (index == NoNode || !s->usable()) return;
     rt::Ref<tree::TreeNode> node = s->objectFor(index);
-    raise([&](tree::TreeViewEvents& listener) { listener.NodeClick(node); });
+    raise(s, [&](tree::TreeViewEvents& listener) { listener.NodeClick(node); });
+}
+
+// Space alone; with Ctrl it stays Qt's key for selecting, and with Alt or
+// Shift it belongs to the host.
+bool isPlainSpace(const QKeyEvent& key) {
+    return key.key() == Qt::Key_Space && (key.modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+}
+
+}  // namespace
+
+WidgetHooks::WidgetHooks(std::shared_ptr<QtTreeView::Store> store, QTreeWidget* widget)
+    : store_(std::move(store)), widget_(widget), viewport_(widget->viewport()) {
+    widget->installEventFilter(this);
+    viewport_->installEventFilter(this);
+    std::shared_ptr<Store> s = store_;
+    connect(widget, &QTreeWidget::itemClicked, this, [s](QTreeWidgetItem* item, int) { clickItem(s, item); });
+    connect(widget, &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem* item, int column) {
+        itemChanged(item, column);
+    });
+    connect(widget, &QObject::destroyed, this, [this] { store_->forgetWidget(); });
+    accessible_ = std::make_unique<AccessibleItems>(
+        widget, [this](const QTreeWidgetItem* item) { return describe(item); },
+        [s](QTreeWidgetItem* item) { clickItem(s, item); });
+    store_->imageChanged = [this](int32_t index) { accessible_->imageChanged(store_->items[index]); };
+}
+
+WidgetHooks::~WidgetHooks() {
+    store_->imageChanged = nullptr;
+    accessible_.reset();
+    if (QTreeWidget* widget = store_->widget) widget->removeEventFilter(this);
+    if (viewport_) viewport_->removeEventFilter(this);
+}
+
+void WidgetHooks::setSpaceActsAsClick(bool acts) {
+    spaceActsAsClick_ = acts;
+    spacePressedOn_ = QPersistentModelIndex();
+}
+
+ItemState WidgetHooks::describe(const QTreeWidgetItem* item) const {
+    const int32_t index = store_->usable() ? store_->indexOfItem(item) : NoNode;
+    if (index == NoNode) return {};
+    rt::Ref<tree::TreeNode> node = store_->objectFor(index);
+    return itemStateOf(node->Key(), node->Image());
 }
 
 void WidgetHooks::itemChanged(QTreeWidgetItem* item, int column) {
@@ -63,16 +94,28 @@ bool WidgetHooks::eventFilter(QObject* watched, QEvent* event) {
     if (watched == widget_) {
         if (event->type() == QEvent::KeyPress) {
             auto* key = static_cast<QKeyEvent*>(event);
+            if (key->key() == Qt::Key_Space && !key->isAutoRepeat())
+                spacePressedOn_ = spaceActsAsClick_ && isPlainSpace(*key) && s->widget
+                                      ? QPersistentModelIndex(s->widget->currentIndex())
+                                      : QPersistentModelIndex();
             int16_t code = virtualKeyCode(*key);
             int16_t shift = shiftMask(key->modifiers());
-            raise([&](tree::TreeViewEvents& listener) { listener.KeyDown(code, shift); });
+            raise(s, [&](tree::TreeViewEvents& listener) { listener.KeyDown(code, shift); });
         } else if (event->type() == QEvent::KeyRelease) {
             auto* key = static_cast<QKeyEvent*>(event);
             // A key held down repeats its key-down only, as with the control.
             if (key->isAutoRepeat()) return false;
+            QPersistentModelIndex clickOn;
+            if (key->key() == Qt::Key_Space) clickOn = std::exchange(spacePressedOn_, QPersistentModelIndex());
             int16_t code = virtualKeyCode(*key);
             int16_t shift = shiftMask(key->modifiers());
-            raise([&](tree::TreeViewEvents& listener) { listener.KeyUp(code, shift); });
+            raise(s, [&](tree::TreeViewEvents& listener) { listener.KeyUp(code, shift); });
+            // The click comes after the key-up, as a push button's does, so
+            // that the manager no longer counts the key as held down.
+            if (clickOn.isValid() && s->usable() && s->widget && clickOn == s->widget->currentIndex())
+                clickItem(s, s->widget->currentItem());
+        } else if (event->type() == QEvent::FocusOut) {
+            spacePressedOn_ = QPersistentModelIndex();
         }
     } else if (watched == viewport_.data()) {
         if (event->type() == QEvent::Paint) {
@@ -83,7 +126,7 @@ bool WidgetHooks::eventFilter(QObject* watched, QEvent* event) {
             int16_t shift = shiftMask(mouse->modifiers());
             float x = static_cast<float>(mouse->position().x());
             float y = static_cast<float>(mouse->position().y());
-            raise([&](tree::TreeViewEvents& listener) { listener.MouseMove(button, shift, x, y); });
+            raise(s, [&](tree::TreeViewEvents& listener) { listener.MouseMove(button, shift, x, y); });
         }
     }
     return false;  // the widget handles every event as usual

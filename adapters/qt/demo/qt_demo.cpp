@@ -3,14 +3,16 @@
 // Usage: qt_demo [--screenshot FILE] [--picture-set 0-3]
 //
 // With --screenshot the demo plays a short session through the widget's own
-// mouse events (a query with no section selected, four clicks, a query of
-// the section clicked last, then the picture set asked for), writes the
-// window to FILE as PNG, prints the tree as text, the query's result and the
-// reports of the error channel, and ends. Without it the window stays open.
+// key and mouse events (a query with no section selected; Home, Down three
+// times and Space, which switches Underline on; four clicks; a query of the
+// section clicked last; then the picture set asked for), writes the window to
+// FILE as PNG, prints the tree as text, the query's result and the reports of
+// the error channel, and ends. Without it the window stays open.
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QMouseEvent>
@@ -44,17 +46,24 @@ void click(qt_demo::SettingsWindow& window, const std::string& key) {
     settle();
 }
 
+// A key pressed and released on the tree, as the keyboard gives it.
+void press(qt_demo::SettingsWindow& window, Qt::Key key) {
+    const QString text = key == Qt::Key_Space ? QStringLiteral(" ") : QString();
+    QKeyEvent down(QEvent::KeyPress, key, Qt::NoModifier, text);
+    QApplication::sendEvent(window.tree(), &down);
+    QKeyEvent up(QEvent::KeyRelease, key, Qt::NoModifier, text);
+    QApplication::sendEvent(window.tree(), &up);
+    settle();
+}
+
 int playAndSave(qt_demo::SettingsWindow& window, const QString& file, int pictureSet) {
     settle();
     window.tree()->setCurrentItem(nullptr);
     window.queryButton()->click();  // no section is selected: the manager reports
+    for (Qt::Key key : {Qt::Key_Home, Qt::Key_Down, Qt::Key_Down, Qt::Key_Down, Qt::Key_Space}) press(window, key);
     for (const char* key : {"CBbold", "OBright", "CBbackup", "OBrich"}) click(window, key);
     window.queryButton()->click();
-    if (pictureSet != window.pictureSets()->currentIndex()) {
-        window.pictureSets()->setCurrentIndex(pictureSet);
-        // The tree was built anew: show the item clicked last as current again.
-        window.tree()->setCurrentItem(window.treeView().itemOf(window.treeView().Nodes()->Item(rt::Variant("OBrich"))));
-    }
+    window.pictureSets()->setCurrentIndex(pictureSet);
     settle();
 
     QDir().mkpath(QFileInfo(file).absolutePath());

@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <iterator>
 
 #include "outside/error_handler_standin.h"
 #include "runtime/collection.h"
@@ -95,19 +96,23 @@ SettingsWindow::~SettingsWindow() {
 }
 
 void SettingsWindow::buildLayout() {
-    auto* heading = new QLabel(QStringLiteral("<b>Editor settings</b><br>Click an item to change it. Ctrl+A opens or "
-                                              "closes every section; F10 tells about the item clicked last."));
+    auto* heading = new QLabel(QStringLiteral(
+        "<b>Editor settings</b><br>Click an item, or press Space on it, to change it. The arrow keys, Home and End "
+        "move through the tree; Ctrl+A opens or closes every section; F10 tells about the item clicked last. Tab "
+        "goes on to the buttons, and Alt with an underlined letter presses one."));
     heading->setWordWrap(true);
 
     pictureSets_ = new QComboBox;
     for (const char* name : PictureSetNames) pictureSets_->addItem(QString::fromUtf8(name));
     connect(pictureSets_, &QComboBox::currentIndexChanged, this, [this](int set) { usePictureSet(set); });
+    auto* pictureLabel = new QLabel(QStringLiteral("&Pictures:"));
+    pictureLabel->setBuddy(pictureSets_);
 
-    auto* selectAll = new QPushButton(QStringLiteral("Select all"));
-    auto* invert = new QPushButton(QStringLiteral("Invert"));
-    auto* expand = new QPushButton(QStringLiteral("Expand all"));
-    auto* collapse = new QPushButton(QStringLiteral("Collapse all"));
-    query_ = new QPushButton(QStringLiteral("Query section"));
+    auto* selectAll = new QPushButton(QStringLiteral("&Select all"));
+    auto* invert = new QPushButton(QStringLiteral("&Invert"));
+    auto* expand = new QPushButton(QStringLiteral("&Expand all"));
+    auto* collapse = new QPushButton(QStringLiteral("C&ollapse all"));
+    query_ = new QPushButton(QStringLiteral("&Query section"));
     connect(selectAll, &QPushButton::clicked, this, [this] { manager_->CBSelectAll(selectedSection(), rt::True16); });
     connect(invert, &QPushButton::clicked, this,
             [this] { manager_->CBSelectAll(selectedSection(), rt::False16, rt::True16); });
@@ -115,8 +120,8 @@ void SettingsWindow::buildLayout() {
     connect(collapse, &QPushButton::clicked, this, [this] { manager_->ExpandAll(rt::False16); });
     connect(query_, &QPushButton::clicked, this, [this] { querySection(); });
 
-    auto* followPointer = new QCheckBox(QStringLiteral("Selection follows the pointer"));
-    auto* tagAsTip = new QCheckBox(QStringLiteral("Show the item's note as tool tip"));
+    auto* followPointer = new QCheckBox(QStringLiteral("Selection &follows the pointer"));
+    auto* tagAsTip = new QCheckBox(QStringLiteral("Show the item's &note as tool tip"));
     tagAsTip->setChecked(true);
     connect(followPointer, &QCheckBox::toggled, this,
             [this](bool on) { manager_->setHitTestOnMouseMove(on ? rt::True16 : rt::False16); });
@@ -124,8 +129,9 @@ void SettingsWindow::buildLayout() {
             [this](bool on) { manager_->setTaginToolTip(on ? rt::True16 : rt::False16); });
 
     auto* pictureBox = new QGroupBox(QStringLiteral("Picture set"));
-    auto* pictureLayout = new QVBoxLayout(pictureBox);
-    pictureLayout->addWidget(pictureSets_);
+    auto* pictureLayout = new QHBoxLayout(pictureBox);
+    pictureLayout->addWidget(pictureLabel);
+    pictureLayout->addWidget(pictureSets_, 1);
 
     auto* sectionBox = new QGroupBox(QStringLiteral("Selected section"));
     auto* sectionLayout = new QGridLayout(sectionBox);
@@ -175,6 +181,14 @@ void SettingsWindow::buildLayout() {
     layout->addWidget(reportBox);
     layout->addWidget(buttons);
     resize(860, 720);
+
+    // Tab goes from the tree through the controls beside it, in reading
+    // order, then to the reports and the Close button; the tree has the
+    // focus first.
+    QWidget* order[] = {tree_, pictureSets_, selectAll, invert, query_, expand, collapse, followPointer, tagAsTip,
+                        reports_, buttons};
+    for (size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
+    tree_->setFocus();
 }
 
 void SettingsWindow::addSettings(const std::vector<int32_t>& styles, const std::vector<bool>& open) {
@@ -201,10 +215,14 @@ void SettingsWindow::usePictureSet(int set) {
         open.push_back(treeView_->Nodes()->Item(rt::Variant(s.key))->Expanded() != 0);
         for (const auto& i : s.items) styles.push_back(manager_->GetTVSNodeStyle(s.key, i.key));
     }
+    // The keyboard's place in the tree stays where it was.
+    const auto current = treeView_->nodeOf(tree_->currentItem());
+    const std::string currentKey = current ? current->Key() : std::string();
     manager_->Refresh();  // empties the tree and drops the pictures
     manager_->setTreeViewObject(treeView_);
     manager_->setImageStyles(set);
     addSettings(styles, open);
+    if (!currentKey.empty()) tree_->setCurrentItem(treeView_->itemOf(treeView_->Nodes()->Item(rt::Variant(currentKey))));
 }
 
 std::string SettingsWindow::selectedSection() const {

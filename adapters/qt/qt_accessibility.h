@@ -1,0 +1,92 @@
+#pragma once
+// What assistive technology (screen readers, voice control) learns about the
+// items of a Qt tree view's widget. An item's state lives only in its image
+// key, so Qt's own description of the widget would call every item a plain
+// tree item and never say whether it is on. This gives the widget an
+// accessible description of its own:
+//
+//   AccessibleItems accessible(widget, describe, click);  // while the view lives
+//   accessible.imageChanged(item);                         // after a new image key
+//
+// The widget's children are its visible rows, cell by cell, after one row of
+// column headers: the numbering that Qt's item views use for the focus and
+// selection events that they send themselves. A node with key prefix "CB"
+// and image key "chkon" or "chkoff" is a check box, one with prefix "OB" and
+// "opton" or "optoff" a radio button, checked or not; every other item is a
+// plain tree item. Checking one of them through assistive technology clicks
+// the node, as the user's click does. Qt draws no check box and keeps no
+// check state of its own: the description is all there is.
+
+#include <QAccessible>
+#include <QPointer>
+#include <QTreeWidget>
+#include <functional>
+#include <string_view>
+#include <vector>
+
+#include "runtime/variant.h"
+
+namespace qt_tree {
+
+enum class ItemRole { Plain, CheckBox, RadioButton };
+
+struct ItemState {
+    ItemRole role = ItemRole::Plain;
+    bool checked = false;
+    bool operator==(const ItemState&) const = default;
+};
+
+// What a node is, from its key and image: key prefix and image key are
+// compared without regard to case; an image given by list position, or an
+// image key of another kind of item, makes a plain item.
+ItemState itemStateOf(std::string_view key, const rt::Variant& image);
+
+class AccessibleTree;
+
+// Where the changes that the items tell go: to Qt, which hands them to the
+// platform while assistive technology listens. A test listens here instead.
+using AccessibilityUpdate = void (*)(QAccessibleEvent* event);
+AccessibilityUpdate setAccessibilityUpdate(AccessibilityUpdate update);
+
+// The accessible description of one tree widget, for as long as this object
+// lives; afterwards the widget has Qt's own description again.
+class AccessibleItems {
+public:
+    // What an item of the widget is (plain for items that are no nodes).
+    using Describe = std::function<ItemState(const QTreeWidgetItem*)>;
+    // Clicks an item's node, as the user's click does.
+    using Click = std::function<void(QTreeWidgetItem*)>;
+
+    AccessibleItems(QTreeWidget* widget, Describe describe, Click click);
+    ~AccessibleItems();
+    AccessibleItems(const AccessibleItems&) = delete;
+    AccessibleItems& operator=(const AccessibleItems&) = delete;
+
+    // An item's image key changed: assistive technology that knows the item
+    // hears of it when its checked state or its role changed. It hears once
+    // the event loop runs again, so that a walk that switches every option
+    // off and one on again tells only what changed in the end.
+    void imageChanged(const QTreeWidgetItem* item);
+
+    ItemState describe(const QTreeWidgetItem* item) const { return describe_(item); }
+    void click(QTreeWidgetItem* item) const { click_(item); }
+    QTreeWidget* widget() const { return widget_; }
+
+private:
+    friend class AccessibleTree;
+    void tellChanges();
+
+// Where the changes that the items tell go: to Qt, which hands them to the
+// platform while assistive technology listens. A test listens here instead.
+using AccessibilityUpdate = void (*)(QAccessibleEvent* event);
+AccessibilityUpdate setAccessibilityUpdate(AccessibilityUpdate update);
+    QPointer<QTreeWidget> widget_;
+    const QObject* registeredAs_;  // the widget's address, which outlives it
+    Describe describe_;
+    Click click_;
+    AccessibleTree* tree_ = nullptr;  // the description, while Qt keeps it
+    std::vector<QAccessible::Id> changed_;  // cells to tell about
+    QObject tellingContext_;  // drops a pending tellChanges with this object
+};
+
+}  // namespace qt_tree

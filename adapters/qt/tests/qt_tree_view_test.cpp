@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QMainWindow>
+#include <QPainter>
 #include <QPixmapCache>
 #include <QPointer>
 #include <gtest/gtest.h>
@@ -86,22 +87,38 @@ TEST_F(QtTreeViewTest, NodesShowThePictureOfTheViewsListUnderTheirImageKey) {
     EXPECT_EQ(shownBy(a), Green) << "the keys stayed";
 }
 
-// Qt keeps what it draws icons with in its global pixmap cache, and a tree
-// that is filled and Refreshed again and again makes new pictures each time:
-// icons that the view made and that go let that cache go; a view that made
-// none leaves it alone.
-TEST_F(QtTreeViewTest, IconsThatGoLetQtsPixmapCacheGo) {
-    QPixmap found;
+// Qt's own icons leave a text behind in its global pixmap cache for every
+// pixmap that they are drawn with, and never forget it; a tree that is filled
+// and Refreshed again and again makes new pictures each time. The view's icons
+// draw, selected and disabled too, without that cache, and leave what the
+// host keeps there alone.
+TEST_F(QtTreeViewTest, IconsDrawWithoutQtsPixmapCache) {
+    QPixmapCache::clear();
+    const int limit = QPixmapCache::cacheLimit();
+    QPixmapCache::setCacheLimit(1);  // kilobytes: any pixmap of 16 x 16 that goes in pushes the host's out
+    const QPixmapCache::Key hosts = QPixmapCache::insert(QPixmap(4, 4));
     subject.tree().SetImageList(listOf({{"chkoff", 0xff0000}}));
     auto node = addRoot("a", "chkoff");
-    const QPixmapCache::Key untouched = QPixmapCache::insert(QPixmap(4, 4));
-    subject.tree().SetImageList(listOf({{"chkoff", 0x0000ff}}));
-    EXPECT_TRUE(QPixmapCache::find(untouched, &found)) << "no icon was made, so none went";
-
-    EXPECT_EQ(shownBy(node), Blue);
-    const QPixmapCache::Key sentinel = QPixmapCache::insert(QPixmap(4, 4));
+    const QIcon icon = subject.view->itemOf(node)->icon(0);
+    QImage drawn(64, 16, QImage::Format_ARGB32);
+    drawn.fill(Qt::transparent);
+    {
+        QPainter painter(&drawn);
+        icon.paint(&painter, QRect(0, 0, 16, 16), Qt::AlignCenter, QIcon::Normal);
+        icon.paint(&painter, QRect(16, 0, 16, 16), Qt::AlignCenter, QIcon::Selected);
+        icon.paint(&painter, QRect(32, 0, 16, 16), Qt::AlignCenter, QIcon::Disabled);
+        icon.paint(&painter, QRect(48, 0, 8, 8), Qt::AlignCenter, QIcon::Normal);
+    }
     subject.tree().SetImageList(listOf({{"chkoff", 0x00ff00}}));
-    EXPECT_FALSE(QPixmapCache::find(sentinel, &found)) << "the icon that went let the cache go";
+    QPixmap found;
+    EXPECT_TRUE(QPixmapCache::find(hosts, &found)) << "the icons put nothing into the cache and emptied none";
+    QPixmapCache::setCacheLimit(limit);
+
+    EXPECT_EQ(drawn.pixel(8, 8), Red);
+    EXPECT_NE(drawn.pixel(24, 8), 0u) << "selected";
+    EXPECT_NE(drawn.pixel(40, 8), 0u) << "disabled";
+    EXPECT_NE(drawn.pixel(40, 8), Red) << "disabled looks greyed";
+    EXPECT_EQ(drawn.pixel(52, 4), Red) << "shrunk into a smaller place";
     EXPECT_EQ(shownBy(node), Green);
 }
 

@@ -1,9 +1,12 @@
 #include "adapters/qt/qt_icons.h"
 
-#include <QCoreApplication>
+#include <QApplication>
+#include <QIconEngine>
 #include <QImage>
+#include <QPainter>
 #include <QPixmap>
-#include <QPixmapCache>
+#include <QStyle>
+#include <QStyleOption>
 
 #include "runtime/text.h"
 
@@ -25,6 +28,59 @@ rt::Ref<rt::Picture> pictureFor(tree::ListImages& images, const rt::Variant& ima
     return images.Item(position)->Picture();
 }
 
+// An icon that draws its own two pixmaps. Qt's own icons keep every pixmap
+// that they are drawn with in the global pixmap cache under a text made from
+// the pixmap's number, and Qt never forgets those texts, even when the cache
+// is emptied; a tree that is filled and Refreshed again and again makes new
+// pictures each time, so the host's heap would grow with every cycle. These
+// icons put nothing there: drawing a 16 or 32 pixel picture is cheap.
+class PictureIconEngine final : public QIconEngine {
+public:
+    PictureIconEngine(QPixmap small, QPixmap large) : small_(std::move(small)), large_(std::move(large)) {}
+
+    QIconEngine* clone() const override { return new PictureIconEngine(small_, large_); }
+    QString key() const override { return QStringLiteral("sarn-picture"); }
+    bool isNull() override { return small_.isNull(); }
+    QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override { return {small_.size(), large_.size()}; }
+
+    QSize actualSize(const QSize& size, QIcon::Mode, QIcon::State) override {
+        const QSize own = fitting(size).size();
+        return own.width() <= size.width() && own.height() <= size.height() ? own
+                                                                            : own.scaled(size, Qt::KeepAspectRatio);
+    }
+
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State) override {
+        QPixmap shown = fitting(size);
+        if (shown.width() > size.width() || shown.height() > size.height())
+            shown = shown.scaled(size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        // The selected and disabled looks come from the style, as for any icon.
+        if (mode != QIcon::Normal && qobject_cast<QApplication*>(QCoreApplication::instance())) {
+            QStyleOption option(0);
+            option.palette = QApplication::palette();
+            shown = QApplication::style()->generatedIconPixmap(mode, shown, &option);
+        }
+        return shown;
+    }
+
+    QPixmap scaledPixmap(const QSize& size, QIcon::Mode mode, QIcon::State state, qreal) override {
+        return pixmap(size, mode, state);
+    }
+
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override {
+        const qreal ratio = painter->device() ? painter->device()->devicePixelRatio() : 1.0;
+        painter->drawPixmap(rect, pixmap(rect.size() * ratio, mode, state));
+    }
+
+private:
+    // The smaller pixmap where it covers the size, else the larger.
+    const QPixmap& fitting(const QSize& size) const {
+        return size.width() <= small_.width() && size.height() <= small_.height() ? small_ : large_;
+    }
+
+    QPixmap small_;
+    QPixmap large_;
+};
+
 }  // namespace
 
 QIcon iconOf(const rt::Picture& picture) {
@@ -33,13 +89,10 @@ QIcon iconOf(const rt::Picture& picture) {
     const QImage image = QImage(rgba.data(), picture.width(), picture.height(), picture.width() * 4,
                                 QImage::Format_RGBA8888)
                              .copy();  // the bytes go with this function
-    QIcon icon;
-    icon.addPixmap(scaledTo(image, IconSize));
-    icon.addPixmap(scaledTo(image, 2 * IconSize));
-    return icon;
+    return QIcon(new PictureIconEngine(scaledTo(image, IconSize), scaledTo(image, 2 * IconSize)));
 }
 
-IconCache::~IconCache() { dropIcons(); }
+IconCache::~IconCache() = default;
 
 void IconCache::reset() {
     dropIcons();
@@ -47,17 +100,7 @@ void IconCache::reset() {
     revision_ = 0;
 }
 
-// Qt keeps the pixmaps that it draws an icon with (scaled, or in the
-// selected or disabled look) in its global pixmap cache, under keys made
-// from the icon's own pixmaps; nothing removes them when the icon goes, and
-// a tree that is filled and emptied again and again makes new pictures each
-// time. That cache only saves drawing work, so when icons that were drawn go,
-// it is emptied: whatever it held is drawn again when next needed.
-void IconCache::dropIcons() {
-    if (icons_.empty()) return;
-    icons_.clear();
-    if (QCoreApplication::instance()) QPixmapCache::clear();
-}
+void IconCache::dropIcons() { icons_.clear(); }
 
 QIcon IconCache::iconFor(const rt::Ref<tree::ImageList>& list, const rt::Variant& image) {
     if (!list || image.isEmpty()) return {};

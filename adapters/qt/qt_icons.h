@@ -24,7 +24,6 @@ QIcon iconOf(const rt::Picture& picture);
 class IconCache {
 public:
     IconCache() = default;
-    // Icons that go let Qt drop what it cached for them.
     ~IconCache();
     IconCache(const IconCache&) = delete;
     IconCache& operator=(const IconCache&) = delete;

@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QMainWindow>
+#include <QPainter>
+#include <QPixmapCache>
 #include <QPointer>
 #include <gtest/gtest.h>
 
@@ -83,6 +85,41 @@ TEST_F(QtTreeViewTest, NodesShowThePictureOfTheViewsListUnderTheirImageKey) {
     EXPECT_TRUE(subject.view->itemOf(a)->icon(0).isNull());
     subject.tree().SetImageList(first);
     EXPECT_EQ(shownBy(a), Green) << "the keys stayed";
+}
+
+// Qt's own icons leave a text behind in its global pixmap cache for every
+// pixmap that they are drawn with, and never forget it; a tree that is filled
+// and Refreshed again and again makes new pictures each time. The view's icons
+// draw, selected and disabled too, without that cache, and leave what the
+// host keeps there alone.
+TEST_F(QtTreeViewTest, IconsDrawWithoutQtsPixmapCache) {
+    QPixmapCache::clear();
+    const int limit = QPixmapCache::cacheLimit();
+    QPixmapCache::setCacheLimit(1);  // kilobytes: any pixmap of 16 x 16 that goes in pushes the host's out
+    const QPixmapCache::Key hosts = QPixmapCache::insert(QPixmap(4, 4));
+    subject.tree().SetImageList(listOf({{"chkoff", 0xff0000}}));
+    auto node = addRoot("a", "chkoff");
+    const QIcon icon = subject.view->itemOf(node)->icon(0);
+    QImage drawn(64, 16, QImage::Format_ARGB32);
+    drawn.fill(Qt::transparent);
+    {
+        QPainter painter(&drawn);
+        icon.paint(&painter, QRect(0, 0, 16, 16), Qt::AlignCenter, QIcon::Normal);
+        icon.paint(&painter, QRect(16, 0, 16, 16), Qt::AlignCenter, QIcon::Selected);
+        icon.paint(&painter, QRect(32, 0, 16, 16), Qt::AlignCenter, QIcon::Disabled);
+        icon.paint(&painter, QRect(48, 0, 8, 8), Qt::AlignCenter, QIcon::Normal);
+    }
+    subject.tree().SetImageList(listOf({{"chkoff", 0x00ff00}}));
+    QPixmap found;
+    EXPECT_TRUE(QPixmapCache::find(hosts, &found)) << "the icons put nothing into the cache and emptied none";
+    QPixmapCache::setCacheLimit(limit);
+
+    EXPECT_EQ(drawn.pixel(8, 8), Red);
+    EXPECT_NE(drawn.pixel(24, 8), 0u) << "selected";
+    EXPECT_NE(drawn.pixel(40, 8), 0u) << "disabled";
+    EXPECT_NE(drawn.pixel(40, 8), Red) << "disabled looks greyed";
+    EXPECT_EQ(drawn.pixel(52, 4), Red) << "shrunk into a smaller place";
+    EXPECT_EQ(shownBy(node), Green);
 }
 
 TEST_F(QtTreeViewTest, PicturesStayCrisp) {

@@ -3,9 +3,9 @@
 // gave it; everything else is released and the platform is asked, twice, to
 // unload every server that says it can go. sarn10b.dll must stay; the image
 // list must still work; once it is released too, the server says it can go.
-// (The platform then lets go of it; the module itself stays mapped while the
-// library's per-thread data on this thread holds it, which is what keeps the
-// code of that data's destructors there until the thread ends.)
+// Before that, a thread of the host uses the library's per-thread data and
+// ends: it must end (the server stays loaded for the destructors of that
+// data), and the server then reports nothing alive.
 // Ends with one line "N passed, M failed" and returns M.
 #include <windows.h>
 #include <objbase.h>
@@ -138,10 +138,53 @@ int useAndRelease() {
     return 0;
 }
 
+// A thread of the host that uses the library's per-thread data (App, the
+// buddy slot, the hidden form) and ends.
+DWORD WINAPI useOnThread(void*) {
+    CoInitialize(nullptr);
+    IDispatch* tv = create(L"SarnTree.TreeView");
+    IDispatch* m = create(L"Sarn10B.clsKwAmbrTvsA");
+    IDispatch* lib = create(L"Sarn10B.clsKwOrvel10BA");
+    check(tv && m && lib, "a thread of the host creates a tree view, a manager and the library object");
+    if (tv && m && lib) {
+        VARIANT view;
+        VariantInit(&view);
+        view.vt = VT_DISPATCH;
+        view.pdispVal = tv;
+        call(m, L"TreeViewObject", DISPATCH_PROPERTYPUTREF, &view, 1, nullptr);
+        VARIANT section[] = {number(0), text(L"Fonts"), text(L"S1"), number(1), text(L"")};
+        VARIANT item[] = {number(1), text(L"Bold"), text(L"CBbold"), number(4), text(L"S1")};
+        check(call(m, L"AddNode", DISPATCH_METHOD, section, 5, nullptr) == S_OK &&
+                  call(m, L"AddNode", DISPATCH_METHOD, item, 5, nullptr) == S_OK,
+              "the thread adds a section and an item");
+        for (auto& a : section) VariantClear(&a);
+        for (auto& a : item) VariantClear(&a);
+        VARIANT app, buddy;
+        VariantInit(&app);
+        VariantInit(&buddy);
+        check(call(lib, L"GetProStdProperties", DISPATCH_METHOD | DISPATCH_PROPERTYGET, nullptr, 0, &app) == S_OK &&
+                  call(lib, L"BuddyObjectGlobal", DISPATCH_PROPERTYGET, nullptr, 0, &buddy) == S_OK,
+              "the thread reads its App object and buddy slot");
+        VariantClear(&app);
+        VariantClear(&buddy);
+    }
+    for (IDispatch* d : {lib, m, tv})
+        if (d) d->Release();
+    CoUninitialize();
+    return 0;
+}
+
 }  // namespace
 
 int main() {
     CoInitialize(nullptr);
+    // First, before this thread holds any per-thread data of the library.
+    HANDLE thread = CreateThread(nullptr, 0, useOnThread, nullptr, 0, nullptr);
+    check(thread && WaitForSingleObject(thread, 30000) == WAIT_OBJECT_0,
+          "a thread of the host that used the library's per-thread data ends");
+    if (thread) CloseHandle(thread);
+    check(canUnloadNow() == S_OK, "after the thread has ended, the server reports nothing alive");
+
     useAndRelease();
     CoUninitialize();
     std::printf("%d passed, %d failed\n", passed, failed);

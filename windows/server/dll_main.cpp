@@ -6,6 +6,8 @@
 // views reached through automation in as tree views.
 #include <windows.h>
 
+#include "windows/platform/thread_data.h"
+
 #include <cstring>
 
 #include "library/type_library.h"
@@ -29,6 +31,7 @@ GUID toGuid(std::string_view text) {
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
     if (reason == DLL_PROCESS_ATTACH) {
         DisableThreadLibraryCalls(instance);
+        win::stayLoadedForThreadData(instance);
         win::usePlatformMessageBox();
         win::registerTreeTables();
         win::registerTreeViewAdapter();

@@ -147,6 +147,58 @@ TEST_F(PlatformTest, APictureCrossesWithItsPixelsAndTransparency) {
     EXPECT_TRUE(back->opaque(0, 1));
 }
 
+TEST_F(PlatformTest, AnIconCrossesAsAnIconWithItsMask) {
+    auto icon = rt::make<rt::Picture>(rt::PictureType::Icon, 32, 32);
+    for (int i = 0; i < 32; ++i) icon->setPixel(i, i, 0x0000FF);  // a diagonal on a transparent ground
+    IDispatch* disp = toPictureDisp(*icon);
+    ASSERT_NE(disp, nullptr);
+    IPicture* p = nullptr;
+    ASSERT_EQ(disp->QueryInterface(IID_IPicture, reinterpret_cast<void**>(&p)), S_OK);
+    SHORT type = 0;
+    p->get_Type(&type);
+    EXPECT_EQ(type, PICTYPE_ICON);
+    OLE_HANDLE handle = 0;
+    p->get_Handle(&handle);
+    ICONINFO info{};
+    ASSERT_TRUE(GetIconInfo(reinterpret_cast<HICON>(static_cast<uintptr_t>(handle)), &info));
+    EXPECT_TRUE(info.fIcon);
+    EXPECT_NE(info.hbmMask, nullptr);
+    EXPECT_NE(info.hbmColor, nullptr);
+    DeleteObject(info.hbmMask);
+    DeleteObject(info.hbmColor);
+    p->Release();
+    auto back = fromPictureObject(disp);
+    disp->Release();
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->type(), rt::PictureType::Icon);
+    ASSERT_EQ(back->width(), 32);
+    ASSERT_EQ(back->height(), 32);
+    EXPECT_TRUE(back->opaque(5, 5));
+    EXPECT_EQ(back->pixel(5, 5), 0x0000FFu);
+    EXPECT_FALSE(back->opaque(5, 6));
+    EXPECT_FALSE(back->opaque(31, 0));
+}
+
+TEST_F(PlatformTest, APlatformPictureCrossesBackAsItself) {
+    auto picture = rt::make<rt::Picture>(rt::PictureType::Bitmap, 2, 2);
+    picture->setPixel(1, 1, 0x00FF00);
+    IDispatch* host = toPictureDisp(*picture);
+    VARIANT in;
+    VariantInit(&in);
+    in.vt = VT_DISPATCH;
+    in.pdispVal = host;
+    const rt::Variant seen = fromComVariant(in);
+    auto runtimePicture = rt::toObject(seen).as<rt::Picture>();
+    ASSERT_TRUE(runtimePicture) << "the runtime sees a picture";
+    EXPECT_EQ(runtimePicture->pixel(1, 1), 0x00FF00u);
+    VARIANT out;
+    toComVariant(seen, &out);
+    ASSERT_EQ(out.vt, VT_DISPATCH);
+    EXPECT_EQ(out.pdispVal, host) << "the host's own picture object comes back";
+    VariantClear(&out);
+    host->Release();
+}
+
 TEST_F(PlatformTest, RuntimeErrorsBecomeTheirPlatformCodesAndBack) {
     EXCEPINFO info{};
     const HRESULT hr = toHresult(rt::Error(450, "Wrong number of arguments or invalid property assignment", "src"),

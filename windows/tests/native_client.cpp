@@ -423,7 +423,9 @@ void checkWriteBack(const Binding& binding) {
                 p->get_Width(&width);
                 p->Release();
             }
-            check(type == PICTYPE_BITMAP && width > 0, name + ": the picture is a standard bitmap picture object");
+            check(type == PICTYPE_ICON && width > 0,
+                  name + ": the blank picture is a standard picture object holding an icon (type " +
+                      std::to_string(type) + ")");
             a.picture->Release();
         }
         for (BSTR b : {a.relative, a.key, a.text, a.imageKey, a.tag}) SysFreeString(b);

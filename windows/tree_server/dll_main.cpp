@@ -3,11 +3,14 @@
 // manager to it. The entry points are in exports.cpp.
 #include <windows.h>
 
+#include "windows/platform/thread_data.h"
+
 #include "windows/platform/tree_tables.h"
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
     if (reason == DLL_PROCESS_ATTACH) {
         DisableThreadLibraryCalls(instance);
+        win::stayLoadedForThreadData(instance);
         win::registerTreeTables();
     }
     return TRUE;

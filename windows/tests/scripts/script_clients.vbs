@@ -73,5 +73,22 @@ number = Err.Number
 On Error GoTo 0
 Check number = 450, "a collection property read with an argument fails with 450 (" & number & ")"
 
+' A node read twice is one object.
+Check tv.Nodes.Item("S1") Is tv.Nodes.Item("S1"), "two reads of a node are the same object"
+Check tv.Nodes.Item("CBbold").Parent Is tv.Nodes.Item("S1"), "a node's parent is the node read by its key"
+
+' A picture keeps its identity: AddNode writes back the picture it used, and
+' one that it leaves alone comes back as the caller's own object.
+Dim p, blank
+Set p = Nothing
+m.AddNode , , "S3", "Colours", 0, "", p
+Check Not p Is Nothing, "AddNode of a section writes back the picture it used"
+Set blank = p
+Check p.Type = 3, "the blank picture crosses as an icon (Type " & p.Type & ")"
+m.AddNode "S3", 4, "CBred", "Red", 1, "", p
+Check p Is blank, "a picture that AddNode leaves alone is still the caller's object"
+m.AddNode , , "S4", "Sizes", 0, "S4key", p
+Check p Is blank, "a section added with a key leaves the caller's picture as it was"
+
 WScript.Echo passed & " passed, " & failed & " failed"
 WScript.Quit failed

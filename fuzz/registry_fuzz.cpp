@@ -1,10 +1,8 @@
-// The registry reader: any file content either reads or fails with the
-// runtime's error, and what reads writes back to a file that reads the same.
-#include <unistd.h>
-
+// The registry reader: any text of a server file or of the old single file
+// either reads or fails with the runtime's error, and a server file that
+// reads writes back to a text that reads the same.
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <string>
 
 #include "runtime/error.h"
@@ -12,50 +10,39 @@
 
 namespace {
 
-// One private folder per process, in the temporary folder.
-const std::string& folder() {
-    static const std::string path = [] {
-        const char* tmp = std::getenv("TMPDIR");
-        std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/registry_fuzz.XXXXXX";
-        if (!mkdtemp(pattern.data())) std::abort();
-        return pattern;
-    }();
-    return path;
-}
-
-bool same(const rt::RegistryContents& a, const rt::RegistryContents& b) {
-    if (a.classes.size() != b.classes.size() || a.typeLibraries.size() != b.typeLibraries.size()) return false;
-    for (size_t i = 0; i < a.classes.size(); ++i) {
-        const auto &x = a.classes[i], &y = b.classes[i];
-        if (x.clsid != y.clsid || x.progId != y.progId || x.server != y.server || x.threading != y.threading)
-            return false;
-    }
-    for (size_t i = 0; i < a.typeLibraries.size(); ++i) {
-        const auto &x = a.typeLibraries[i], &y = b.typeLibraries[i];
-        if (x.id != y.id || x.version != y.version || x.lcid != y.lcid || x.name != y.name || x.server != y.server)
+bool sameClasses(const std::vector<rt::ClassEntry>& a, const std::vector<rt::ClassEntry>& b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        const auto &x = a[i], &y = b[i];
+        if (x.clsid != y.clsid || x.progId != y.progId || x.server != y.server || x.threading != y.threading ||
+            x.appObject != y.appObject)
             return false;
     }
     return true;
 }
 
+bool same(const rt::ServerRegistration& a, const rt::ServerRegistration& b) {
+    const auto &x = a.typeLibrary, &y = b.typeLibrary;
+    return a.server == b.server && x.id == y.id && x.version == y.version && x.lcid == y.lcid &&
+           x.name == y.name && x.server == y.server && sameClasses(a.classes, b.classes);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const std::string file = folder() + "/registry";
-    const std::string copy = folder() + "/copy";
-    {
-        std::ofstream out(file, std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
-    }
-    rt::RegistryContents read;
+    const std::string text(reinterpret_cast<const char*>(data), size);
     try {
-        read = rt::readRegistry(file, false);
+        rt::parseOldRegistry(text, "registry");
+    } catch (const rt::Error&) {
+    }
+    rt::ServerRegistration read;
+    try {
+        read = rt::parseServerFile(text, "fuzz.server");
     } catch (const rt::Error&) {
         return 0;
     }
-    rt::writeRegistry(copy, read);
-    if (!same(rt::readRegistry(copy, false), read)) {
-        fprintf(stderr, "what was read does not read back the same after writing\n");
+    if (!same(rt::parseServerFile(rt::serverFileText(read), "copy.server"), read)) {
+        fprintf(stderr, "a server file does not read back the same after writing\n");
         std::abort();
     }
     return 0;

@@ -2,6 +2,7 @@
 
 #include <map>
 #include <mutex>
+#include <optional>
 #include <vector>
 
 #include "runtime/error.h"
@@ -54,10 +55,21 @@ Variant callGlobal(std::string_view member, CallKind kind, Args& args) {
         std::lock_guard g(lock());
         ids = appObjects();
     }
+    // An application object whose class can no longer be created (its
+    // server was unregistered or refused) must not hide the members of the
+    // others; its failure is told only when no other object has the member.
+    std::optional<Error> firstFailure;
     for (const auto& id : ids) {
-        ObjectRef obj = appObjectInstance(id);
+        ObjectRef obj;
+        try {
+            obj = appObjectInstance(id);
+        } catch (const Error& e) {
+            if (!firstFailure) firstFailure = e;
+            continue;
+        }
         if (obj->classInfo().find(member, kind)) return callByName(obj, member, kind, args);
     }
+    if (firstFailure) throw *firstFailure;
     throw errNoSuchMember(std::string(member));
 }
 

@@ -23,6 +23,7 @@
 #include <map>
 #include <optional>
 #include <sstream>
+#include <thread>
 
 #include "runtime/app_objects.h"
 #include "runtime/classes.h"
@@ -205,6 +206,25 @@ TEST_F(RegistryTest, TheApplicationObjectFlagTravelsWithTheRegistration) {
     ASSERT_EQ(r.classes.size(), 1u);
     EXPECT_TRUE(r.classes[0].appObject);
     EXPECT_EQ(r.classes[0].threading, "Apartment");
+}
+
+TEST_F(RegistryTest, AnApplicationObjectWhoseServerIsGoneHidesNoOtherOnesMembers) {
+    registerServer(FakeA);
+    registerServer(FakeC);
+    EXPECT_EQ(createdName("FakeA"), "FakeA");
+    EXPECT_EQ(createdName("FakeC"), "FakeC");
+    ASSERT_EQ(entry(FakeA, "DllUnregisterServer"), rt::hresult::Ok);
+    // A thread that has made no instance yet must create them anew: FakeA
+    // can no longer be created, FakeC answers.
+    std::string answer;
+    std::thread([&] {
+        try {
+            answer = rt::toText(rt::callGlobal("Name", rt::CallKind::PropertyGet));
+        } catch (const rt::Error& e) {
+            answer = "error " + std::to_string(e.number());
+        }
+    }).join();
+    EXPECT_EQ(answer, "FakeC");
 }
 
 TEST_F(RegistryTest, AnOldFileIsReadAndItsEntriesMoveOnTheFirstWrite) {

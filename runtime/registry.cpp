@@ -53,6 +53,15 @@ std::string safeFileNamePart(const std::string& s) {
 
 }  // namespace
 
+// A control character other than the tab that separates fields.
+static bool holdsControlCharacter(const std::string& line) {
+    for (const char ch : line) {
+        const auto c = static_cast<unsigned char>(ch);
+        if ((c < 0x20 && c != '\t') || c == 0x7f) return true;
+    }
+    return false;
+}
+
 // Tabs and line ends would split an entry; any other control character has
 // no business in a name or path and could mislead whoever reads the file.
 void checkRegistryField(const std::string& field, const char* what) {
@@ -97,6 +106,8 @@ ServerRegistration parseServerFile(const std::string& text, const std::string& f
     bool haveTypeLib = false;
     for (size_t n = 1; n < lines.size(); ++n) {
         auto f = splitTabs(lines[n]);
+        // What the writer refuses to write is damage when read.
+        if (holdsControlCharacter(lines[n])) throw damaged(fileName, n + 1, "a field holds a control character");
         if (f[0] == "server" && f.size() == 2 && !f[1].empty() && r.server.empty()) {
             r.server = f[1];
         } else if (f[0] == "typelib" && f.size() == 5 && !f[1].empty() && !haveTypeLib) {
@@ -124,6 +135,7 @@ RegistryContents parseOldRegistry(const std::string& text, const std::string& fi
     for (size_t n = 1; n < lines.size(); ++n) {
         if (lines[n].empty()) continue;
         auto f = splitTabs(lines[n]);
+        if (holdsControlCharacter(lines[n])) throw damaged(fileName, n + 1, "a field holds a control character");
         if (f[0] == "class" && f.size() == 5 && !f[1].empty() && !f[2].empty() && !f[3].empty())
             contents.classes.push_back({f[1], f[2], f[3], f[4]});
         else if (f[0] == "typelib" && f.size() == 6 && !f[1].empty())

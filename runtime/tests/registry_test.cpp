@@ -270,6 +270,10 @@ TEST_F(RegistryTest, DamagedFilesAreReportedAndLeftAsTheyWere) {
         {"cut short", folder / "X-1.server", "sarn-server 1\nserver\t/x.so"},
         {"no type library", folder / "X-1.server", "sarn-server 1\nserver\t/x.so\n"},
         {"unknown entry", folder / "X-1.server", "sarn-server 1\nwhatever\n"},
+        {"control character in a class",
+         folder / "X-1.server",
+         "sarn-server 1\nserver\t/x.so\ntypelib\tT\t1.0\t0\tX\nclass\tC\tX.\fThing\tApartment\t\n"},
+        {"control character in an old file", dir / "registry", "sarn-registry 1\nclass\tC\tX.Thing\t/x\x7f.so\tApartment\n"},
         {"empty old file", dir / "registry", ""},
         {"old file without header", dir / "registry", "class\tx\ty\tz\tApartment\n"},
     };

@@ -1,7 +1,21 @@
 // A small PNG encoder: 8-bit RGBA, no filtering, zlib "stored" blocks.
+#if !defined(_WIN32)
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#else
+#include <process.h>
+#endif
+
 #include <algorithm>
 #include <array>
+#include <cerrno>
+#include <cstdio>
+#include <filesystem>
 #include <fstream>
+#include <string>
+#include <system_error>
+#include <vector>
 
 #include "runtime/error.h"
 #include "runtime/picture.h"
@@ -43,6 +57,52 @@ void chunk(std::vector<uint8_t>& out, const char* type, const std::vector<uint8_
     out.insert(out.end(), type, type + 4);
     out.insert(out.end(), body.begin(), body.end());
     put32(out, crc32(out.data() + start, out.size() - start));
+}
+
+// Writes bytes to a new file beside target and renames it over target, so
+// that a reader, a crash or a full disk sees the old file or the whole new
+// one. The new file is created exclusively and never through a link; an
+// existing file keeps its mode.
+bool writeWholeFile(const std::string& target, const std::vector<uint8_t>& bytes) {
+#if !defined(_WIN32)
+    struct stat old{};
+    const bool exists = ::stat(target.c_str(), &old) == 0;
+    std::string temp;
+    int fd = -1;
+    for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
+        temp = target + ".new-" + std::to_string(::getpid()) + "-" + std::to_string(attempt);
+        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+        if (fd < 0 && errno != EEXIST) return false;
+    }
+    if (fd < 0) return false;
+    bool ok = true;
+    for (size_t done = 0; ok && done < bytes.size();) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        ok = n > 0;
+        if (ok) done += static_cast<size_t>(n);
+    }
+    ok = ok && (!exists || ::fchmod(fd, old.st_mode & 07777) == 0) && ::fsync(fd) == 0;
+    ok = ::close(fd) == 0 && ok;
+    ok = ok && ::rename(temp.c_str(), target.c_str()) == 0;
+    if (!ok) ::unlink(temp.c_str());
+    return ok;
+#else
+    const std::string temp = target + ".new-" + std::to_string(::_getpid());
+    {
+        std::ofstream f(temp, std::ios::binary | std::ios::trunc);
+        if (f) f.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        if (f) f.close();
+        if (!f) {
+            std::remove(temp.c_str());
+            return false;
+        }
+    }
+    std::error_code ec;
+    std::filesystem::rename(temp, target, ec);
+    if (ec) std::remove(temp.c_str());
+    return !ec;
+#endif
 }
 
 }  // namespace
@@ -91,12 +151,25 @@ std::vector<uint8_t> encodePng(const Picture& picture) {
 
 void savePng(const Picture& picture, const std::string& path) {
     const auto bytes = encodePng(picture);
-    std::ofstream f(path, std::ios::binary);
-    if (f) f.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    // A small file sits in the stream's buffer until the close, so a full
-    // disk only shows there.
-    if (f) f.close();
-    if (!f) throw Error(errnum::FileAccess, "Path/File access error: " + path);
+    const auto failed = [&] { return Error(errnum::FileAccess, "Path/File access error: " + path); };
+    if (path.empty()) throw failed();
+    std::error_code ec;
+    const auto status = std::filesystem::status(path, ec);
+    if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
+        // A device or a pipe holds no file to lose: write to it as it is.
+        std::ofstream f(path, std::ios::binary);
+        if (f) f.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        if (f) f.close();
+        if (!f) throw failed();
+        return;
+    }
+    // A file that is a link is written through to the file it names.
+    std::string target = path;
+    if (std::filesystem::exists(status)) {
+        target = std::filesystem::canonical(path, ec).string();
+        if (ec) throw failed();
+    }
+    if (!writeWholeFile(target, bytes)) throw failed();
 }
 
 }  // namespace rt

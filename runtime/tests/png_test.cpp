@@ -1,6 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <unistd.h>
+#if !defined(_WIN32)
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#endif
 
 #include <cstdio>
 #include <filesystem>
@@ -240,3 +245,78 @@ TEST_F(SavePngTest, UnwritablePathFailsWith75) {
 }
 
 }  // namespace
+
+#if !defined(_WIN32)
+namespace {
+
+std::string contentsOf(const std::string& path) {
+    std::ifstream f(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+}
+
+}  // namespace
+
+TEST_F(SavePngTest, ALinkPlantedAtTheNewFilesNameIsNeverFollowed) {
+    const std::string victim = path + ".victim";
+    {
+        std::ofstream f(victim, std::ios::binary);
+        f << "not yours";
+    }
+    const std::string planted = path + ".new-" + std::to_string(::getpid()) + "-0";
+    ASSERT_EQ(::symlink(victim.c_str(), planted.c_str()), 0);
+    const auto picture = patterned(3, 3);
+    rt::savePng(*picture, path);
+    EXPECT_EQ(contentsOf(victim), "not yours");
+    const auto bytes = rt::encodePng(*picture);
+    EXPECT_EQ(contentsOf(path), std::string(bytes.begin(), bytes.end()));
+    ::unlink(planted.c_str());
+    std::filesystem::remove(victim);
+}
+
+TEST_F(SavePngTest, AWriteThatFailsHalfWayLeavesTheOldFileWhole) {
+    const std::string earlier(100, 'e');
+    {
+        std::ofstream f(path, std::ios::binary);
+        f << earlier;
+    }
+    // A child process whose files may not grow past 200 bytes: the disk is
+    // full for it as soon as the picture is larger.
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{200, 200};
+        if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) ::_exit(99);
+        try {
+            rt::savePng(*patterned(40, 40), path);
+        } catch (const rt::Error& e) {
+            ::_exit(e.number() == rt::errnum::FileAccess ? 0 : 2);
+        }
+        ::_exit(1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "1: no error, 2: another error, 99: no limit";
+    EXPECT_EQ(contentsOf(path), earlier);
+    for (const auto& e : std::filesystem::directory_iterator(std::filesystem::path(path).parent_path()))
+        EXPECT_EQ(e.path().string().rfind(path + ".new-", 0), std::string::npos) << "left behind: " << e.path();
+}
+
+TEST_F(SavePngTest, ALinkedFileIsWrittenThroughAndKeepsItsMode) {
+    const std::string real = path + ".real";
+    {
+        std::ofstream f(real, std::ios::binary);
+        f << "old";
+    }
+    std::filesystem::permissions(real, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    ASSERT_EQ(::symlink(real.c_str(), path.c_str()), 0);
+    const auto picture = patterned(2, 2);
+    rt::savePng(*picture, path);
+    EXPECT_TRUE(std::filesystem::is_symlink(path));
+    const auto bytes = rt::encodePng(*picture);
+    EXPECT_EQ(contentsOf(real), std::string(bytes.begin(), bytes.end()));
+    EXPECT_EQ(std::filesystem::status(real).permissions(),
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    std::filesystem::remove(real);
+}
+#endif

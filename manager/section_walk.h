@@ -17,6 +17,25 @@ namespace Sarn10B::walk {
 // bound object is no tree view.
 rt::Ref<tree::TreeView> boundTree(const rt::ObjectRef& treeViewObject);
 
+// boundTree for one operation that asks several times: the tree view is
+// found once for as long as the same object is bound (finding it costs a
+// cast through the object's classes). It holds the object that it found,
+// so no other object can take that address while it remembers it.
+class BoundTree {
+public:
+    const rt::Ref<tree::TreeView>& of(const rt::ObjectRef& treeViewObject) {
+        if (!tree_ || treeViewObject.get() != from_.get()) {
+            tree_ = boundTree(treeViewObject);
+            from_ = treeViewObject;
+        }
+        return tree_;
+    }
+
+private:
+    rt::ObjectRef from_;
+    rt::Ref<tree::TreeView> tree_;
+};
+
 // The node itself; 91 when it is nothing.
 tree::TreeNode& need(const rt::Ref<tree::TreeNode>& node);
 

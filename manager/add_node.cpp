@@ -28,6 +28,7 @@ rt::Variant clsKwAmbrTvsA::AddNode(AddNodeArgs& a) {
     int16_t index = 0;
     rt::ObjectRef tv;
     rt::Ref<tree::TreeNode> node;
+    walk::BoundTree bound;
 
     trap.step([&] { form = frmKwAmbrTvsA::current(); });                                   // 1
     trap.step([&] {                                                                        // 2
@@ -59,11 +60,11 @@ rt::Variant clsKwAmbrTvsA::AddNode(AddNodeArgs& a) {
         imageList_->ListImages()->Add(index, a.ImageIPictureDispKeyNormal, rt::Variant(a.ImageIPictureDisp));
     });
     trap.step([&] { tv = treeViewObject_; });                                              // 7
-    trap.step([&] { walk::boundTree(tv, "ImageList")->SetImageList(imageList_); });                     // 8
-    trap.step([&] { walk::boundTree(tv, "LabelEdit")->setLabelEdit(1); });                              // 9
+    trap.step([&] { bound.of(tv, "ImageList")->SetImageList(imageList_); });               // 8
+    trap.step([&] { bound.of(tv, "LabelEdit")->setLabelEdit(1); });                        // 9
     trap.step([&] { tv = nullptr; });                                                      // 10
     trap.step([&] {                                                                        // 11
-        auto nodes = walk::boundTree(treeViewObject_)->Nodes();
+        auto nodes = bound.of(treeViewObject_)->Nodes();
         rt::Variant relative = rt::textEquals(a.sRelative, "") ? rt::Variant(rt::Missing{}) : rt::Variant(a.sRelative);
         node = nodes->Add(relative, a.sRelationship, a.sKey, a.sText, a.ImageIPictureDispKeyNormal);
     });

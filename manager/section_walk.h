@@ -18,6 +18,25 @@ namespace Sarn10B::walk {
 // about to use.
 rt::Ref<tree::TreeView> boundTree(const rt::ObjectRef& treeViewObject, std::string_view member = "Nodes");
 
+// boundTree for one operation that asks several times: the tree view is
+// found once for as long as the same object is bound (finding it costs a
+// cast through the object's classes). It holds the object that it found,
+// so no other object can take that address while it remembers it.
+class BoundTree {
+public:
+    const rt::Ref<tree::TreeView>& of(const rt::ObjectRef& treeViewObject, std::string_view member = "Nodes") {
+        if (!tree_ || treeViewObject.get() != from_.get()) {
+            tree_ = boundTree(treeViewObject, member);
+            from_ = treeViewObject;
+        }
+        return tree_;
+    }
+
+private:
+    rt::ObjectRef from_;
+    rt::Ref<tree::TreeView> tree_;
+};
+
 // The node itself; 91 when it is nothing.
 tree::TreeNode& need(const rt::Ref<tree::TreeNode>& node);
 

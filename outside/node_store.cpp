@@ -54,9 +54,30 @@ void NodeStore::requireUsable() const {
     if (!usable()) throw errControlDeleted();
 }
 
+namespace {
+
+// The hash of a key's folded form. Keys are nearly always short plain ASCII,
+// where folding only lowers A to Z: that is done in place, without building
+// the folded text.
+size_t foldedKeyHash(std::string_view key) {
+    char folded[64];
+    if (key.size() <= sizeof folded) {
+        bool ascii = true;
+        for (size_t i = 0; i < key.size() && ascii; ++i) {
+            const auto c = static_cast<unsigned char>(key[i]);
+            ascii = c < 0x80;
+            folded[i] = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+        }
+        if (ascii) return NodeKeyIndex::hashOf(std::string_view(folded, key.size()));
+    }
+    return NodeKeyIndex::hashOf(rt::foldCase(key));
+}
+
+}  // namespace
+
 int32_t NodeStore::findKey(const std::string& key) const {
     if (key.empty()) return NoNode;
-    return findKey(key, NodeKeyIndex::hashOf(rt::foldCase(key)));
+    return findKey(key, foldedKeyHash(key));
 }
 
 int32_t NodeStore::findKey(const std::string& key, size_t keyHash) const {
@@ -66,7 +87,7 @@ int32_t NodeStore::findKey(const std::string& key, size_t keyHash) const {
 
 int32_t NodeStore::indexOf(const rt::Variant& keyOrPosition) const {
     if (keyOrPosition.isString()) {
-        int32_t found = findKey(rt::toText(keyOrPosition));
+        int32_t found = findKey(std::get<std::string>(keyOrPosition.storage()));
         if (found == NoNode) throw errElementNotFound();
         return found;
     }
@@ -133,7 +154,7 @@ NewNode NodeStore::prepare(const rt::Variant& relative, const rt::Variant& relat
     NewNode node;
     node.record.key = optionalText(key);
     if (!node.record.key.empty()) {
-        node.keyHash = NodeKeyIndex::hashOf(rt::foldCase(node.record.key));
+        node.keyHash = foldedKeyHash(node.record.key);
         if (findKey(node.record.key, node.keyHash) != NoNode) throw errKeyNotUnique();
     }
     node.image = checkedImage(image);

@@ -36,6 +36,40 @@ TEST(NodeStore, FindsAndRefusesKeysWithoutRegardToCaseAcrossIndexGrowth) {
     view.checkInvariants();
 }
 
+// Short plain keys are folded in place, others through the full folding:
+// either way a key is found by any spelling, and characters next to the
+// letters stay themselves.
+TEST(NodeStore, FoldsShortLongAndWiderKeysAlike) {
+    const std::string long64(64, 'K');
+    const std::string long65(65, 'K');
+    struct Case {
+        std::string stored, other;
+    };
+    const std::vector<Case> cases = {
+        {"Key", "kEY"},
+        {"AZaz", "azAZ"},
+        {long64, std::string(64, 'k')},
+        {long65, std::string(65, 'k')},
+        {"Grün" + std::string(70, 'X'), "GRÜN" + std::string(70, 'x')},
+        {"ÀB", "àb"},
+        {"@[", "@["},
+    };
+    tree::MemoryTreeView view;
+    auto nodes = view.Nodes();
+    for (const auto& c : cases) nodes->Add(rt::Missing{}, rt::Missing{}, c.stored, "", rt::Missing{});
+    // Those next to the letters do not fold onto ` and {.
+    nodes->Add(rt::Missing{}, rt::Missing{}, "`{", "", rt::Missing{});
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.stored);
+        EXPECT_EQ(nodes->Item(c.other)->Key(), c.stored);
+        EXPECT_EQ(errorNumberOf([&] { nodes->Add(rt::Missing{}, rt::Missing{}, c.other, "", rt::Missing{}); }),
+                  KeyNotUnique);
+    }
+    EXPECT_EQ(nodes->Item("`{")->Key(), "`{");
+    EXPECT_EQ(nodes->Count(), static_cast<int32_t>(cases.size()) + 1);
+    view.checkInvariants();
+}
+
 // The very same object for a node on every request, whether another
 // reference is held or not; what a node holds stays with the node.
 TEST(NodeStore, HandsOutOneObjectPerNode) {

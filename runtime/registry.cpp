@@ -106,7 +106,8 @@ ServerRegistration parseServerFile(const std::string& text, const std::string& f
     bool haveTypeLib = false;
     for (size_t n = 1; n < lines.size(); ++n) {
         auto f = splitTabs(lines[n]);
-        // What the writer refuses to write is damage when read.
+        // What the writer refuses to write is damage when read. (Files of the
+    // old format were written without that check and stay readable.)
         if (holdsControlCharacter(lines[n])) throw damaged(fileName, n + 1, "a field holds a control character");
         if (f[0] == "server" && f.size() == 2 && !f[1].empty() && r.server.empty()) {
             r.server = f[1];
@@ -135,7 +136,6 @@ RegistryContents parseOldRegistry(const std::string& text, const std::string& fi
     for (size_t n = 1; n < lines.size(); ++n) {
         if (lines[n].empty()) continue;
         auto f = splitTabs(lines[n]);
-        if (holdsControlCharacter(lines[n])) throw damaged(fileName, n + 1, "a field holds a control character");
         if (f[0] == "class" && f.size() == 5 && !f[1].empty() && !f[2].empty() && !f[3].empty())
             contents.classes.push_back({f[1], f[2], f[3], f[4]});
         else if (f[0] == "typelib" && f.size() == 6 && !f[1].empty())

@@ -152,8 +152,8 @@ protected:
 
     // Whether the image list has an image key. The key that the list last
     // had is kept, so that a walk that gives every node the same key looks
-    // it up once.
-    bool listHasKey(const std::string& key) const;
+    // it up once. A view whose list lives elsewhere may look further.
+    virtual bool listHasKey(const std::string& key) const;
 
     // Lets every node object know that the store goes; a view's data calls
     // it first thing when it goes, before its own parts go.

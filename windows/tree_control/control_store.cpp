@@ -1,5 +1,7 @@
 #include "windows/tree_control/control_store.h"
 
+#include <algorithm>
+
 #include <stdexcept>
 #include <utility>
 
@@ -43,20 +45,22 @@ int32_t ControlTreeView::Store::add(const rt::Variant& relative, const rt::Varia
     insertion.item.lParam = index;
     insertion.item.iImage = picture;
     insertion.item.iSelectedImage = picture;
-    items.reserve(items.size() + 1);  // nothing fails after the item is in
+    // Nothing fails after the item is in; the room grows in doubling steps,
+    // so that adding stays linear.
+    if (items.size() == items.capacity()) items.reserve(std::max<size_t>(64, 2 * items.capacity()));
     const auto item = reinterpret_cast<HTREEITEM>(
         SendMessageW(window, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insertion)));
     if (!item) throw rt::Error(rt::errnum::OutOfMemory, "Out of memory");
     insert(std::move(node));
     items.push_back(item);
     // A node opened before it had children shows them open, as it was told.
-    if (parentIndex != NoNode && nodes[parentIndex].expanded != 0 && nodes[parentIndex].children == 1)
+    if (parentIndex != NoNode && expandedValues[static_cast<size_t>(parentIndex)] != 0 && nodes[parentIndex].children == 1)
         SendMessageW(window, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(items[parentIndex]));
     return index;
 }
 
 void ControlTreeView::Store::clear() {
-    std::vector<tree::NodeRecord> old = takeAll();
+    tree::DroppedNodes old = takeAll();
     items.clear();
     SendMessageW(window, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
     // `old` goes last, once the tree is consistent again: releasing a tag
@@ -66,7 +70,7 @@ void ControlTreeView::Store::clear() {
 void ControlTreeView::Store::forgetWindow() {
     windowGone = true;
     items.clear();
-    std::vector<tree::NodeRecord> old = takeAll();
+    tree::DroppedNodes old = takeAll();
 }
 
 int32_t ControlTreeView::Store::indexOfItem(HTREEITEM item) const {
@@ -90,22 +94,22 @@ void ControlTreeView::Store::setText(int32_t index, const std::string& text) {
 }
 
 void ControlTreeView::Store::setImage(int32_t index, const rt::Variant& image) {
-    rt::Variant checked = checkedImage(image);
-    nodes[index].image = std::move(checked);
+    NodeStore::setImage(index, image);
     showImage(index);
 }
 
 int16_t ControlTreeView::Store::expanded(int32_t index) const {
     // The user may have opened or closed the item since the last set; an
     // item without children keeps what it was told.
-    if (nodes[index].children == 0) return nodes[index].expanded;
+    const int16_t given = expandedValues[static_cast<size_t>(index)];
+    if (nodes[index].children == 0) return given;
     const auto state = SendMessageW(window, TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(items[index]), TVIS_EXPANDED);
     if (!(state & TVIS_EXPANDED)) return rt::False16;
-    return nodes[index].expanded != 0 ? nodes[index].expanded : rt::True16;
+    return given != 0 ? given : rt::True16;
 }
 
 void ControlTreeView::Store::setExpanded(int32_t index, int16_t value) {
-    nodes[index].expanded = value;
+    expandedValues[static_cast<size_t>(index)] = value;
     SendMessageW(window, TVM_EXPAND, value != 0 ? TVE_EXPAND : TVE_COLLAPSE, reinterpret_cast<LPARAM>(items[index]));
 }
 
@@ -141,11 +145,11 @@ int32_t ControlTreeView::Store::adopt(HTREEITEM item, int32_t parentIndex) {
     const int32_t index = count();
     tree::NewNode node;
     node.record.text = utf8Text(text);
-    node.record.expanded = (data.state & TVIS_EXPANDED) ? rt::True16 : rt::False16;
     node.place.parent = parentIndex;
-    items.reserve(items.size() + 1);
+    if (items.size() == items.capacity()) items.reserve(std::max<size_t>(64, 2 * items.capacity()));
     insert(std::move(node));
     items.push_back(item);
+    expandedValues[static_cast<size_t>(index)] = (data.state & TVIS_EXPANDED) ? rt::True16 : rt::False16;
     // The item now tells its node by its lParam, and shows no picture of
     // the host's until a list is set.
     TVITEMW mark{};

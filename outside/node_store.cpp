@@ -58,14 +58,15 @@ namespace {
 
 // The hash of a key's folded form. Keys are nearly always short plain ASCII,
 // where folding only lowers A to Z: that is done in place, without building
-// the folded text.
+// the folded text. A capital I is left to the full rule, which under a
+// Turkish or Azeri locale folds it to the dotless i.
 size_t foldedKeyHash(std::string_view key) {
     char folded[64];
     if (key.size() <= sizeof folded) {
         bool ascii = true;
         for (size_t i = 0; i < key.size() && ascii; ++i) {
             const auto c = static_cast<unsigned char>(key[i]);
-            ascii = c < 0x80;
+            ascii = c < 0x80 && c != 'I';
             folded[i] = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
         }
         if (ascii) return NodeKeyIndex::hashOf(std::string_view(folded, key.size()));

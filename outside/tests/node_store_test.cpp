@@ -8,6 +8,7 @@
 
 #include "outside/memory_tree.h"
 #include "outside/tests/error_number.h"
+#include "runtime/text.h"
 
 namespace {
 
@@ -137,3 +138,36 @@ TEST(NodeStore, KeepsEachNodesTag) {
 }
 
 }  // namespace
+
+// Under a Turkish locale the capital I pairs with the dotless i, also in
+// keys that are otherwise plain ASCII.
+TEST(NodeStore, KeysWithACapitalIFollowTheLocale) {
+    struct Locale {
+        explicit Locale(const char* name) { rt::setTextLocale(name); }
+        ~Locale() { rt::setTextLocale(""); }
+    };
+    struct Case {
+        const char* locale;
+        std::string stored, other;
+        bool same;
+    };
+    const Case cases[] = {
+        {"tr_TR.UTF-8", "ISPARTA", "ısparta", true},
+        {"tr_TR.UTF-8", "I", "ı", true},
+        {"tr_TR.UTF-8", "ISPARTA", "isparta", false},
+        {"en_US.UTF-8", "ISPARTA", "isparta", true},
+        {"en_US.UTF-8", "I", "ı", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.locale) + ": " + c.stored + " / " + c.other);
+        const Locale chosen(c.locale);
+        tree::MemoryTreeView view;
+        auto nodes = view.Nodes();
+        nodes->Add(rt::Missing{}, rt::Missing{}, c.stored, "", rt::Missing{});
+        if (c.same) {
+            EXPECT_EQ(nodes->Item(c.other)->Key(), c.stored);
+        } else {
+            EXPECT_EQ(errorNumberOf([&] { nodes->Item(c.other); }), 35601);
+        }
+    }
+}

@@ -30,10 +30,9 @@ GUID toGuid(std::string_view text) {
 
 }  // namespace
 
-extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID reserved) {
+    win::threadDataNotice(reason, reserved);
     if (reason == DLL_PROCESS_ATTACH) {
-        DisableThreadLibraryCalls(instance);
-        win::stayLoadedForThreadData(instance);
         win::usePlatformMessageBox();
         win::readResourcesFromThisModule();
         win::registerTreeTables();

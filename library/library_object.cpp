@@ -5,6 +5,7 @@
 #include "runtime/app_object.h"
 #include "runtime/classes.h"
 #include "runtime/resources.h"
+#include "runtime/thread_data.h"
 
 namespace basKwbrCommonA {
 
@@ -24,8 +25,8 @@ void AppAboutKwbr_Pro() {
 namespace Sarn10B {
 
 rt::ObjectRef& basKwOrvel10BA::buddySlot() {
-    thread_local rt::ObjectRef slot;
-    return slot;
+    static const char key = 0;
+    return rt::perThread<rt::ObjectRef>(&key);
 }
 
 rt::ObjectRef clsKwOrvel10BA::GetProStdProperties() { return rt::App(); }

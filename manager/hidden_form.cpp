@@ -2,6 +2,7 @@
 
 #include "manager/pictures.h"
 #include "manager/vocabulary.h"
+#include "runtime/thread_data.h"
 
 namespace Sarn10B {
 namespace {
@@ -14,8 +15,8 @@ rt::Ref<tree::ImageList> makeList(const char* name, int set) {
 }
 
 rt::Ref<frmKwAmbrTvsA>& slot() {
-    thread_local rt::Ref<frmKwAmbrTvsA> instance;
-    return instance;
+    static const char key = 0;
+    return rt::perThread<rt::Ref<frmKwAmbrTvsA>>(&key);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 
 #include "runtime/error.h"
 #include "runtime/text.h"
+#include "runtime/thread_data.h"
 
 namespace rt {
 namespace {
@@ -22,8 +23,8 @@ std::vector<std::string>& appObjects() {
 }
 
 std::map<std::string, ObjectRef>& threadInstances() {
-    thread_local std::map<std::string, ObjectRef> instances;
-    return instances;
+    static const char key = 0;
+    return perThread<std::map<std::string, ObjectRef>>(&key);
 }
 
 }  // namespace

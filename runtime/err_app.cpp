@@ -1,5 +1,6 @@
 #include "runtime/app_object.h"
 #include "runtime/err_object.h"
+#include "runtime/thread_data.h"
 
 namespace rt {
 
@@ -40,7 +41,9 @@ const ClassInfo& ErrObject::classInfo() const {
 }
 
 Ref<ErrObject> Err() {
-    thread_local Ref<ErrObject> err = make<ErrObject>();
+    static const char key = 0;
+    auto& err = perThread<Ref<ErrObject>>(&key);
+    if (!err) err = make<ErrObject>();
     return err;
 }
 
@@ -76,7 +79,9 @@ const ClassInfo& AppObject::classInfo() const {
 }
 
 Ref<AppObject> App() {
-    thread_local Ref<AppObject> app = make<AppObject>();
+    static const char key = 0;
+    auto& app = perThread<Ref<AppObject>>(&key);
+    if (!app) app = make<AppObject>();
     return app;
 }
 

@@ -12,12 +12,20 @@ bool sameType(const ResourceTable::Type& a, const ResourceTable::Type& b) {
     return std::get<int32_t>(a) == std::get<int32_t>(b);
 }
 
-const Bytes& require(const ResourceTable& table, const ResourceTable::Type& type, int32_t id) {
-    if (const Bytes* data = table.find(type, id)) return *data;
+ModuleResourceReader moduleReader = nullptr;
+
+Bytes require(const ResourceTable& table, const ResourceTable::Type& type, int32_t id) {
+    if (moduleReader) {
+        if (auto data = moduleReader(type, id)) return std::move(*data);
+    } else if (const Bytes* data = table.find(type, id)) {
+        return *data;
+    }
     throw errResourceNotFound(std::to_string(id));
 }
 
 }  // namespace
+
+void useModuleResources(ModuleResourceReader reader) { moduleReader = reader; }
 
 void ResourceTable::add(Type type, int32_t id, Bytes data) {
     entries_.push_back({std::move(type), id, std::move(data)});
@@ -30,7 +38,7 @@ const Bytes* ResourceTable::find(const Type& type, int32_t id) const {
 }
 
 std::string LoadResString(const ResourceTable& table, int32_t id) {
-    const Bytes& data = require(table, ResTypeString, id);
+    const Bytes data = require(table, ResTypeString, id);
     return std::string(data.begin(), data.end());
 }
 

@@ -4,6 +4,7 @@
 // case) and a numeric identifier.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <variant>
 #include <vector>
@@ -37,6 +38,13 @@ private:
     };
     std::vector<Entry> entries_;
 };
+
+// Where the running module carries its resources in its own file (a Windows
+// server), the platform layer installs a reader for them; the loaders then
+// ask it instead of the compiled-in table, so what they return is what the
+// file holds. The reader answers nothing for a resource the file lacks.
+using ModuleResourceReader = std::optional<Bytes> (*)(const ResourceTable::Type& type, int32_t id);
+void useModuleResources(ModuleResourceReader reader);
 
 // A string of the module's string table; 326 when there is none.
 std::string LoadResString(const ResourceTable& table, int32_t id);

@@ -429,12 +429,6 @@ TEST(BuddyObjectGlobal, RefusesANonObjectAndKeepsWhatItHeld) {
 }
 
 TEST(BuddyObjectGlobal, IsReleasedWhenItsThreadEnds) {
-#ifdef _WIN32
-    // With this compiler's emulated thread-local storage the slot's destructor
-    // does not reliably run when the thread ends; the Windows build still has
-    // to release per-thread data by itself at thread end.
-    GTEST_SKIP() << "per-thread data is not yet released at thread end on Windows";
-#endif
     TrackedObject buddy;
     onFreshThread([&] {
         rt::make<clsKwOrvel10BA>()->setBuddyObjectGlobal(buddy.ref);

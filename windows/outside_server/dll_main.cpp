@@ -6,10 +6,9 @@
 
 #include "windows/outside_server/standins.h"
 
-extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID reserved) {
+    win::threadDataNotice(reason, reserved);
     if (reason == DLL_PROCESS_ATTACH) {
-        DisableThreadLibraryCalls(instance);
-        win::stayLoadedForThreadData(instance);
         outside_server::recordMessageBoxes();
     }
     return TRUE;

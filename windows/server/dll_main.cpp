@@ -3,7 +3,8 @@
 // layer which interface of the type library describes each public class (and
 // the runtime's collection) and which vtable implements it, shows message boxes as the platform's,
 // gives the tree model's objects their automation surface, and lets tree
-// views reached through automation in as tree views.
+// views reached through automation in as tree views, and has the resource
+// loaders read the resources this file carries.
 #include <windows.h>
 
 #include "windows/platform/thread_data.h"
@@ -16,6 +17,7 @@
 #include "windows/platform/com_bridge.h"
 #include "windows/platform/dispatch_tree.h"
 #include "windows/platform/message_box.h"
+#include "windows/platform/module_resources.h"
 #include "windows/platform/tree_tables.h"
 
 namespace {
@@ -28,11 +30,11 @@ GUID toGuid(std::string_view text) {
 
 }  // namespace
 
-extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID reserved) {
+    win::threadDataNotice(reason, reserved);
     if (reason == DLL_PROCESS_ATTACH) {
-        DisableThreadLibraryCalls(instance);
-        win::stayLoadedForThreadData(instance);
         win::usePlatformMessageBox();
+        win::readResourcesFromThisModule();
         win::registerTreeTables();
         win::registerTreeViewAdapter();
         const auto& lib = Sarn10B::typeLibrary();

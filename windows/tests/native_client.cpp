@@ -5,7 +5,8 @@
 // members by dispatch identifier (late binding, identifiers asked by name
 // and compared) and through the vtables of their dual interfaces (early
 // binding, declared by widl from the type library's text); and checks
-// by-reference write-back both ways.
+// by-reference write-back both ways; and reads the library's own resources
+// both through the library object and straight from the server file.
 // Prints "N passed, M failed" and exits with M.
 #include <windows.h>
 #include <objbase.h>
@@ -608,6 +609,116 @@ void checkEarlyBinding() {
     if (lib) lib->Release();
 }
 
+// The library's own resources through the library object, compared byte for
+// byte with what sarn10b.dll carries, read here with the platform's resource
+// functions.
+std::vector<uint8_t> resourceOfFile(HMODULE file, int id, LPCWSTR type) {
+    HRSRC found = FindResourceW(file, MAKEINTRESOURCEW(id), type);
+    HGLOBAL loaded = found ? LoadResource(file, found) : nullptr;
+    const auto* data = loaded ? static_cast<const uint8_t*>(LockResource(loaded)) : nullptr;
+    return data ? std::vector<uint8_t>(data, data + SizeofResource(file, found)) : std::vector<uint8_t>{};
+}
+
+std::vector<uint8_t> bytesOf(const VARIANT& v) {
+    std::vector<uint8_t> out;
+    if (v.vt != (VT_ARRAY | VT_UI1) || !v.parray) return out;
+    void* data = nullptr;
+    if (FAILED(SafeArrayAccessData(v.parray, &data))) return out;
+    const auto* first = static_cast<const uint8_t*>(data);
+    out.assign(first, first + v.parray->rgsabound[0].cElements);
+    SafeArrayUnaccessData(v.parray);
+    return out;
+}
+
+VARIANT typeArgument(const wchar_t* name, int number) {
+    VARIANT type;
+    VariantInit(&type);
+    if (name) {
+        type.vt = VT_BSTR;
+        type.bstrVal = SysAllocString(name);
+    } else {
+        type.vt = VT_I4;
+        type.lVal = number;
+    }
+    return type;
+}
+
+void checkOwnResources() {
+    IDispatch* lib = create("Sarn10B.clsKwOrvel10BA");
+    _clsKwOrvel10BA* library = nullptr;
+    if (lib) lib->QueryInterface(guidOf(Sarn10B::ids::LibraryObject.iid), reinterpret_cast<void**>(&library));
+    const HMODULE file = GetModuleHandleW(L"sarn10b.dll");
+    check(library && file, "the library object and its server file, loaded");
+    if (!library || !file) {
+        if (lib) lib->Release();
+        return;
+    }
+    const DISPID byName = idOf(lib, "GetProResData");
+    struct Case {
+        int id;
+        const wchar_t* typeName;  // or, when null, the type's number
+        int typeNumber;
+        LPCWSTR fileType;
+        const char* what;
+    };
+    std::vector<Case> cases = {
+        {1, L"TYPELIB", 0, L"TYPELIB", "the type library"},
+        {1, L"typelib", 0, L"TYPELIB", "the type library, its type named in lower case"},
+        {1, nullptr, 16, MAKEINTRESOURCEW(16), "the version block"},
+    };
+    for (int id = 1; id <= 6; ++id) cases.push_back({id, L"CLASSINFO", 0, L"CLASSINFO", "a class record"});
+    for (const auto& c : cases) {
+        const std::string what = std::string(c.what) + " (" + std::to_string(c.id) + ")";
+        const std::vector<uint8_t> carried = resourceOfFile(file, c.id, c.fileType);
+        check(!carried.empty(), what + ": the server file carries it");
+
+        LONG id = c.id;
+        VARIANT type = typeArgument(c.typeName, c.typeNumber);
+        VARIANT early;
+        VariantInit(&early);
+        const HRESULT hr = library->get_GetProResData(&id, &type, &early);
+        check(hr == S_OK && bytesOf(early) == carried, what + ": read through the vtable, the file's bytes (" + hex(hr) + ")");
+
+        VARIANT args[] = {type, VARIANT{}};
+        VariantInit(&args[1]);
+        args[1].vt = VT_I4;
+        args[1].lVal = c.id;
+        VARIANT late;
+        VariantInit(&late);
+        const HRESULT lateHr = invoke(lib, byName, DISPATCH_PROPERTYGET | DISPATCH_METHOD, {args[0], args[1]}, &late);
+        check(lateHr == S_OK && bytesOf(late) == carried, what + ": read by name, the file's bytes (" + hex(lateHr) + ")");
+
+        if (!IS_INTRESOURCE(c.fileType) && std::wstring(c.fileType) == L"CLASSINFO") {
+            const auto& expected = Sarn10B::test::expectedClasses().at(static_cast<size_t>(c.id - 1));
+            const auto* ids = idsOf(expected.name);
+            const std::string record(carried.begin(), carried.end());
+            check(ids && record == expected.name + " " + std::string(ids->clsid) + " " + std::string(ids->iid),
+                  what + ": \"name clsid iid\" of " + expected.name + ", not \"" + record + "\"");
+        }
+        if (!IS_INTRESOURCE(c.fileType) && std::wstring(c.fileType) == L"TYPELIB")
+            check(carried.size() > 4 && std::memcmp(carried.data(), "MSFT", 4) == 0, what + ": the compiled type library");
+        VariantClear(&early);
+        VariantClear(&late);
+        VariantClear(&type);
+    }
+
+    // A resource that the file does not carry: 326, as on every platform.
+    for (const auto& [id, typeName] : {std::pair{7, L"CLASSINFO"}, std::pair{2, L"TYPELIB"}, std::pair{1, L"#16"},
+                                        std::pair{70000, L"CLASSINFO"}}) {
+        LONG lid = id;
+        VARIANT type = typeArgument(typeName, 0);
+        VARIANT r;
+        VariantInit(&r);
+        const HRESULT hr = library->get_GetProResData(&lid, &type, &r);
+        check(hr == static_cast<HRESULT>(0x800A0146),
+              "resource " + std::to_string(id) + " of type " + narrow(typeName) + " is missing: 326 (" + hex(hr) + ")");
+        VariantClear(&r);
+        VariantClear(&type);
+    }
+    library->Release();
+    lib->Release();
+}
+
 // The version resource of the registered server file, read back with the
 // platform's version functions.
 void checkVersionResource() {
@@ -655,6 +766,7 @@ int main() {
     checkEarlyBinding();
     for (const auto& binding : bindings) checkWriteBack(binding);
     checkVersionResource();
+    checkOwnResources();
     CoUninitialize();
     std::printf("%d passed, %d failed\n", passed, failed);
     return failed;

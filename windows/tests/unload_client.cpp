@@ -2,10 +2,10 @@
 // objects: the tree view server keeps the image list that the style manager
 // gave it; everything else is released and the platform is asked, twice, to
 // unload every server that says it can go. sarn10b.dll must stay; the image
-// list must still work; once it is released too, the server says it can go.
-// Before that, a thread of the host uses the library's per-thread data and
-// ends: it must end (the server stays loaded for the destructors of that
-// data), and the server then reports nothing alive.
+// list must still work; once it is released too, the server says it can go
+// and is unloaded. Before that, a thread of the host uses the library's
+// per-thread data and ends: it must end, and the server, which releases a
+// thread's data when the thread ends, then reports nothing alive.
 // Ends with one line "N passed, M failed" and returns M.
 #include <windows.h>
 #include <objbase.h>
@@ -135,12 +135,46 @@ int useAndRelease() {
 
     check(canUnloadNow() == S_OK, "sarn10b.dll says it can go once nothing of it is held");
     unloadUnused();
+    check(!loaded(), "sarn10b.dll is unloaded once nothing of it is held");
     return 0;
 }
 
+// An object of the host that counts its references; the thread puts it in
+// the library's buddy slot, which must let go of it when the thread ends.
+struct HostObject : IDispatch {
+    LONG refs = 1;
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+        if (iid == IID_IUnknown || iid == IID_IDispatch) {
+            *out = this;
+            AddRef();
+            return S_OK;
+        }
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return InterlockedIncrement(&refs); }
+    ULONG STDMETHODCALLTYPE Release() override { return InterlockedDecrement(&refs); }
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* n) override {
+        *n = 0;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
+        return DISP_E_UNKNOWNNAME;
+    }
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
+                                     UINT*) override {
+        return DISP_E_MEMBERNOTFOUND;
+    }
+};
+
+HostObject hostBuddy;
+
 // A thread of the host that uses the library's per-thread data (App, the
-// buddy slot, the hidden form) and ends.
-DWORD WINAPI useOnThread(void*) {
+// buddy slot, the hidden form) and ends. With `holdServer` it first takes a
+// reference of its own on sarn10b.dll, handed back through it, so that the
+// server outlives the thread's apartment and can be asked afterwards.
+DWORD WINAPI useOnThread(void* holdServer) {
     CoInitialize(nullptr);
     IDispatch* tv = create(L"SarnTree.TreeView");
     IDispatch* m = create(L"Sarn10B.clsKwAmbrTvsA");
@@ -165,13 +199,28 @@ DWORD WINAPI useOnThread(void*) {
         check(call(lib, L"GetProStdProperties", DISPATCH_METHOD | DISPATCH_PROPERTYGET, nullptr, 0, &app) == S_OK &&
                   call(lib, L"BuddyObjectGlobal", DISPATCH_PROPERTYGET, nullptr, 0, &buddy) == S_OK,
               "the thread reads its App object and buddy slot");
+        VARIANT mine;
+        VariantInit(&mine);
+        mine.vt = VT_DISPATCH;
+        mine.pdispVal = &hostBuddy;
+        check(call(lib, L"BuddyObjectGlobal", DISPATCH_PROPERTYPUTREF, &mine, 1, nullptr) == S_OK &&
+                  hostBuddy.refs > 1,
+              "the thread puts an object of the host in its buddy slot");
         VariantClear(&app);
         VariantClear(&buddy);
     }
+    if (holdServer) GetModuleHandleExW(0, L"sarn10b.dll", static_cast<HMODULE*>(holdServer));
     for (IDispatch* d : {lib, m, tv})
         if (d) d->Release();
     CoUninitialize();
     return 0;
+}
+
+bool runThread(HMODULE* holdServer) {
+    HANDLE thread = CreateThread(nullptr, 0, useOnThread, holdServer, 0, nullptr);
+    const bool ended = thread && WaitForSingleObject(thread, 30000) == WAIT_OBJECT_0;
+    if (thread) CloseHandle(thread);
+    return ended;
 }
 
 }  // namespace
@@ -179,11 +228,19 @@ DWORD WINAPI useOnThread(void*) {
 int main() {
     CoInitialize(nullptr);
     // First, before this thread holds any per-thread data of the library.
-    HANDLE thread = CreateThread(nullptr, 0, useOnThread, nullptr, 0, nullptr);
-    check(thread && WaitForSingleObject(thread, 30000) == WAIT_OBJECT_0,
-          "a thread of the host that used the library's per-thread data ends");
-    if (thread) CloseHandle(thread);
-    check(canUnloadNow() == S_OK, "after the thread has ended, the server reports nothing alive");
+    // The thread's apartment may take the server with it when it closes:
+    // the thread must still end.
+    check(runThread(nullptr), "a thread of the host that used the library's per-thread data ends");
+    check(!loaded() || canUnloadNow() == S_OK, "after the thread has ended, the server is gone or has nothing alive");
+    // Kept loaded past the thread's end, the server has released that
+    // thread's data by itself.
+    HMODULE held = nullptr;
+    check(runThread(&held), "a thread that used per-thread data ends while the server stays loaded");
+    check(held && loaded(), "the server is still loaded after that thread");
+    check(canUnloadNow() == S_OK, "after that thread has ended, the server reports nothing alive");
+    check(hostBuddy.refs == 1, "the ended thread's buddy slot let go of the host's object (" +
+                                   std::to_string(hostBuddy.refs) + " references)");
+    if (held) FreeLibrary(held);
 
     useAndRelease();
     CoUninitialize();

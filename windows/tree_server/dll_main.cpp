@@ -7,10 +7,9 @@
 
 #include "windows/platform/tree_tables.h"
 
-extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID reserved) {
+    win::threadDataNotice(reason, reserved);
     if (reason == DLL_PROCESS_ATTACH) {
-        DisableThreadLibraryCalls(instance);
-        win::stayLoadedForThreadData(instance);
         win::registerTreeTables();
     }
     return TRUE;

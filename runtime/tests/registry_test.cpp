@@ -31,6 +31,7 @@
 #include "runtime/error.h"
 #include "runtime/server.h"
 #include "runtime/variant.h"
+#include "testing/error_number.h"
 
 extern char** environ;
 
@@ -57,15 +58,7 @@ std::string readFile(const fs::path& path) {
 }
 void writeFile(const fs::path& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
 
-template <class F>
-int32_t errorNumberOf(F&& f) {
-    try {
-        f();
-    } catch (const rt::Error& e) {
-        return e.number();
-    }
-    return 0;
-}
+using testing_support::errorNumberOf;
 template <class F>
 std::string errorTextOf(F&& f) {
     try {

@@ -689,7 +689,8 @@ void checkOwnResources() {
         check(lateHr == S_OK && bytesOf(late) == carried, what + ": read by name, the file's bytes (" + hex(lateHr) + ")");
 
         if (!IS_INTRESOURCE(c.fileType) && std::wstring(c.fileType) == L"CLASSINFO") {
-            const auto& expected = Sarn10B::test::expectedClasses().at(static_cast<size_t>(c.id - 1));
+            // A copy: the table is handed out by value.
+            const auto expected = Sarn10B::test::expectedClasses().at(static_cast<size_t>(c.id - 1));
             const auto* ids = idsOf(expected.name);
             const std::string record(carried.begin(), carried.end());
             check(ids && record == expected.name + " " + std::string(ids->clsid) + " " + std::string(ids->iid),

@@ -170,7 +170,7 @@ void ControlTreeView::Store::showImage(int32_t index) {
     TVITEMW data{};
     data.mask = TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_HANDLE;
     data.hItem = items[index];
-    data.iImage = data.iSelectedImage = imageIndexFor(nodes[index].image);
+    data.iImage = data.iSelectedImage = imageIndexFor(image(index));
     SendMessageW(window, TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&data));
 }
 

@@ -35,7 +35,7 @@ int32_t ControlTreeView::Store::add(const rt::Variant& relative, const rt::Varia
     HTREEITEM after = TVI_LAST;
     if (before != NoNode) after = nodes[before].previous == NoNode ? TVI_FIRST : items[nodes[before].previous];
     std::wstring shown = wideText(node.record.text);
-    const int picture = imageIndexFor(node.record.image);
+    const int picture = imageIndexFor(node.image);
 
     TVINSERTSTRUCTW insertion{};
     insertion.hParent = parentIndex == NoNode ? TVI_ROOT : items[parentIndex];

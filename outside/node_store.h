@@ -123,6 +123,11 @@ public:
     // The same for an image given by key.
     void setImageKey(int32_t index, const std::string& key);
     rt::Variant image(int32_t index) const;
+    // The node's image is a key equal to key without regard to case.
+    bool imageKeyIs(int32_t index, std::string_view key) const {
+        const int32_t image = nodes[index].image;
+        return image < 0 && rt::textEquals(imageKeys[static_cast<size_t>(~image)], key);
+    }
     bool hasImage(int32_t index) const noexcept { return nodes[index].image != 0; }
     const rt::Variant& tag(int32_t index) const { return tags[static_cast<size_t>(nodes[index].tag)]; }
     // Hands back the tag that the node had, for the caller to let go.

@@ -35,13 +35,14 @@ rt::Ref<rt::Collection> clsKwAmbrTvsA::QueryNodeCollection(const std::string& sS
     const auto room = static_cast<size_t>(std::max<int16_t>(section.count, 0));
     rt::Ref<rt::Collection> states;  // comes into being with its first entry
     rt::Ref<rt::Collection> texts, itemKeys;
-    auto append = [&](const char* state) {
+    static const rt::Variant on("True"), off("False");
+    auto append = [&](const rt::Variant& state) {
         trap.step([&] {
             if (!states) {
                 states = rt::make<rt::Collection>();
                 states->reserveMore(room);
             }
-            states->Add(rt::Variant(state));
+            states->Add(state);
         });
     };
     auto into = [&](rt::Ref<rt::Collection>& held, rt::Ref<rt::Collection> (clsKwAmbrTvsA::*get)()) -> rt::Collection& {
@@ -55,9 +56,9 @@ rt::Ref<rt::Collection> clsKwAmbrTvsA::QueryNodeCollection(const std::string& sS
         if (enumTypePrefix == TVSNodeType_CB || enumTypePrefix == TVSNodeType_OB) {
             const bool cb = enumTypePrefix == TVSNodeType_CB;
             if (trap.test([&] { return need(item).imageKeyIs(cb ? keys::CheckOn : keys::OptionOn); }))
-                append("True");
+                append(on);
             else if (trap.test([&] { return need(item).imageKeyIs(cb ? keys::CheckOff : keys::OptionOff); }))
-                append("False");
+                append(off);
         }
         trap.step([&] { into(texts, &clsKwAmbrTvsA::QueryNodeTextCollection).Add(need(item).Text()); });
         trap.step([&] { into(itemKeys, &clsKwAmbrTvsA::QueryNodeKeysCollection).Add(need(item).Key()); });

@@ -19,8 +19,10 @@ class Collection : public Object {
 public:
     // Appends an item; a key already in use fails with 457.
     void Add(Variant item, std::optional<std::string> key);
-    // Appends an item without key: no key work, the item moved in.
-    void Add(Variant item) { items_.push_back(std::move(item)); }
+    // Appends an item without key: no key work, the item moved or copied
+    // straight into place.
+    void Add(Variant&& item) { items_.push_back(std::move(item)); }
+    void Add(const Variant& item) { items_.push_back(item); }
     // Room for count more items, so that appending them never moves the
     // items already in.
     // Grows by at least half, so that many small calls still append in

@@ -13,14 +13,16 @@ int32_t clsKwAmbrTvsA::CBSelectAll(const std::string& sSection, int16_t bSelectA
     outside::Trap trap("czAmbrTVS.CBSelectAll");
     auto section = walk::addressSection(trap, treeViewObject_, sSection, walk::Order::FirstChildThenCount);
     const int32_t result = section.count;
+    // The keys that the walk writes, made once rather than at every item.
+    const rt::Variant on(keys::CheckOn), off(keys::CheckOff);
     walk::forEachItem(trap, section, [&](rt::Ref<tree::TreeNode>& item) {
         if (bInverse == 0) {
-            const auto key = bSelectAll == rt::True16 ? keys::CheckOn : keys::CheckOff;
-            trap.step([&] { need(item).setImage(std::string(key)); });
+            const rt::Variant& key = bSelectAll == rt::True16 ? on : off;
+            trap.step([&] { need(item).setImage(key); });
         } else if (trap.test([&] { return need(item).imageKeyIs(keys::CheckOn); })) {
-            trap.step([&] { need(item).setImage(std::string(keys::CheckOff)); });
+            trap.step([&] { need(item).setImage(off); });
         } else if (trap.test([&] { return need(item).imageKeyIs(keys::CheckOff); })) {
-            trap.step([&] { need(item).setImage(std::string(keys::CheckOn)); });
+            trap.step([&] { need(item).setImage(on); });
         }
         return true;
     });

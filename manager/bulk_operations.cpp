@@ -37,7 +37,7 @@ rt::Ref<rt::Collection> clsKwAmbrTvsA::QueryNodeCollection(const std::string& sS
     const auto room = static_cast<size_t>(std::max<int16_t>(section.count, 0));
     rt::Ref<rt::Collection> states;  // comes into being with its first entry
     rt::Ref<rt::Collection> texts, itemKeys;
-    static const rt::Variant on("True"), off("False");
+    const rt::Variant on("True"), off("False");  // the two states, made once per call
     auto append = [&](const rt::Variant& state) {
         trap.step([&] {
             if (!states) {

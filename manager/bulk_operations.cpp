@@ -1,5 +1,7 @@
 // Operations over all items of a section: select all / invert, and the
 // section query.
+#include <algorithm>
+
 #include "manager/section_walk.h"
 #include "manager/style_manager.h"
 
@@ -11,14 +13,16 @@ int32_t clsKwAmbrTvsA::CBSelectAll(const std::string& sSection, int16_t bSelectA
     outside::Trap trap("czAmbrTVS.CBSelectAll");
     auto section = walk::addressSection(trap, treeViewObject_, sSection, walk::Order::FirstChildThenCount);
     const int32_t result = section.count;
+    // The keys that the walk writes, made once rather than at every item.
+    const rt::Variant on(keys::CheckOn), off(keys::CheckOff);
     walk::forEachItem(trap, section, [&](rt::Ref<tree::TreeNode>& item) {
         if (bInverse == 0) {
-            const auto key = bSelectAll == rt::True16 ? keys::CheckOn : keys::CheckOff;
-            trap.step([&] { need(item).setImage(std::string(key)); });
-        } else if (trap.test([&] { return walk::imageIs(need(item).Image(), keys::CheckOn); })) {
-            trap.step([&] { need(item).setImage(std::string(keys::CheckOff)); });
-        } else if (trap.test([&] { return walk::imageIs(need(item).Image(), keys::CheckOff); })) {
-            trap.step([&] { need(item).setImage(std::string(keys::CheckOn)); });
+            const rt::Variant& key = bSelectAll == rt::True16 ? on : off;
+            trap.step([&] { need(item).setImage(key); });
+        } else if (trap.test([&] { return need(item).imageKeyIs(keys::CheckOn); })) {
+            trap.step([&] { need(item).setImage(off); });
+        } else if (trap.test([&] { return need(item).imageKeyIs(keys::CheckOff); })) {
+            trap.step([&] { need(item).setImage(on); });
         }
         return true;
     });
@@ -27,24 +31,39 @@ int32_t clsKwAmbrTvsA::CBSelectAll(const std::string& sSection, int16_t bSelectA
 
 rt::Ref<rt::Collection> clsKwAmbrTvsA::QueryNodeCollection(const std::string& sSection, int32_t enumTypePrefix) {
     outside::Trap trap("czAmbrTVS.QueryNodeCollection");
+    auto section = walk::addressSection(trap, treeViewObject_, sSection, walk::Order::CountThenFirstChild);
+    // Each collection is asked for once and given room for the whole section
+    // up front, so that an item costs its appends and nothing more.
+    const auto room = static_cast<size_t>(std::max<int16_t>(section.count, 0));
     rt::Ref<rt::Collection> states;  // comes into being with its first entry
-    auto append = [&](const char* state) {
+    rt::Ref<rt::Collection> texts, itemKeys;
+    const rt::Variant on("True"), off("False");  // the two states, made once per call
+    auto append = [&](const rt::Variant& state) {
         trap.step([&] {
-            if (!states) states = rt::make<rt::Collection>();
-            states->Add(std::string(state));
+            if (!states) {
+                states = rt::make<rt::Collection>();
+                states->reserveMore(room);
+            }
+            states->Add(state);
         });
     };
-    auto section = walk::addressSection(trap, treeViewObject_, sSection, walk::Order::CountThenFirstChild);
+    auto into = [&](rt::Ref<rt::Collection>& held, rt::Ref<rt::Collection> (clsKwAmbrTvsA::*get)()) -> rt::Collection& {
+        if (!held) {
+            held = (this->*get)();
+            held->reserveMore(room);
+        }
+        return *held;
+    };
     walk::forEachItem(trap, section, [&](rt::Ref<tree::TreeNode>& item) {
         if (enumTypePrefix == TVSNodeType_CB || enumTypePrefix == TVSNodeType_OB) {
             const bool cb = enumTypePrefix == TVSNodeType_CB;
-            if (trap.test([&] { return walk::imageIs(need(item).Image(), cb ? keys::CheckOn : keys::OptionOn); }))
-                append("True");
-            else if (trap.test([&] { return walk::imageIs(need(item).Image(), cb ? keys::CheckOff : keys::OptionOff); }))
-                append("False");
+            if (trap.test([&] { return need(item).imageKeyIs(cb ? keys::CheckOn : keys::OptionOn); }))
+                append(on);
+            else if (trap.test([&] { return need(item).imageKeyIs(cb ? keys::CheckOff : keys::OptionOff); }))
+                append(off);
         }
-        trap.step([&] { QueryNodeTextCollection()->Add(need(item).Text()); });
-        trap.step([&] { QueryNodeKeysCollection()->Add(need(item).Key()); });
+        trap.step([&] { into(texts, &clsKwAmbrTvsA::QueryNodeTextCollection).Add(need(item).Text()); });
+        trap.step([&] { into(itemKeys, &clsKwAmbrTvsA::QueryNodeKeysCollection).Add(need(item).Key()); });
         return true;
     });
     if (!states) states = rt::make<rt::Collection>();

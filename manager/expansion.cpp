@@ -35,10 +35,10 @@ int16_t clsKwAmbrTvsA::MoreChildrenDefault(const std::string& sSection, int32_t*
     // Every image key differs from at least three of the four, so every node
     // passes; each comparison reads the image key afresh.
     if (trap.test([&] {
-            const bool notOn = !walk::imageIs(need(node).Image(), keys::CheckOn);
-            const bool notOff = !walk::imageIs(need(node).Image(), keys::CheckOff);
-            const bool notOptOn = !walk::imageIs(need(node).Image(), keys::OptionOn);
-            const bool notOptOff = !walk::imageIs(need(node).Image(), keys::OptionOff);
+            const bool notOn = !need(node).imageKeyIs(keys::CheckOn);
+            const bool notOff = !need(node).imageKeyIs(keys::CheckOff);
+            const bool notOptOn = !need(node).imageKeyIs(keys::OptionOn);
+            const bool notOptOff = !need(node).imageKeyIs(keys::OptionOff);
             return notOn || notOff || notOptOn || notOptOff;
         })) {
         if (trap.test([&] { return rt::narrow16(need(node).Children()) > 0; })) {

@@ -27,7 +27,7 @@ void clsKwAmbrTvsA::oTV_NodeClick(const rt::Ref<tree::TreeNode>& node) {
             key = need(node).Key();
             return walk::keyHasPrefix(key, keys::CheckBoxPrefix);
         })) {
-        if (trap.test([&] { return walk::imageIs(need(node).Image(), keys::CheckOff); })) {
+        if (trap.test([&] { return need(node).imageKeyIs(keys::CheckOff); })) {
             trap.step([&] { need(node).setImage(std::string(keys::CheckOn)); });
         } else {
             trap.step([&] { need(node).setImage(std::string(keys::CheckOff)); });

@@ -14,6 +14,7 @@
 // and they do not keep the data alive, so no object keeps another alive in a
 // circle.
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -73,6 +74,24 @@ struct DroppedNodes {
     std::vector<rt::Variant> tags;
 };
 
+// Two image keys equal without regard to case. Walks compare every item's key
+// with a state key, mostly plain ASCII: that is settled here, byte by byte;
+// anything else (beyond ASCII, or an "I" or "i", which the user's locale may
+// fold its own way) goes to the full comparison.
+inline bool sameImageKey(std::string_view stored, std::string_view key) {
+    const size_t common = std::min(stored.size(), key.size());
+    for (size_t i = 0; i < common; ++i) {
+        const auto x = static_cast<unsigned char>(stored[i]);
+        const auto y = static_cast<unsigned char>(key[i]);
+        if (x == y && x < 0x80 && (x | 0x20) != 'i') continue;
+        if ((x | y) >= 0x80 || (x | 0x20) == 'i' || (y | 0x20) == 'i') return rt::textEquals(stored, key);
+        // Two different ASCII characters: equal only as letters of two cases.
+        if ((x | 0x20) != (y | 0x20) || (x | 0x20) < 'a' || (x | 0x20) > 'z') return false;
+    }
+    // Each ASCII character folds to one, so a longer text differs.
+    return stored.size() == key.size();
+}
+
 class NodeStore : public std::enable_shared_from_this<NodeStore> {
 public:
     std::vector<NodeRecord> nodes;  // index = position - 1
@@ -123,6 +142,11 @@ public:
     // The same for an image given by key.
     void setImageKey(int32_t index, const std::string& key);
     rt::Variant image(int32_t index) const;
+    // The node's image is a key equal to key without regard to case.
+    bool imageKeyIs(int32_t index, std::string_view key) const {
+        const int32_t image = nodes[index].image;
+        return image < 0 && sameImageKey(imageKeys[static_cast<size_t>(~image)], key);
+    }
     bool hasImage(int32_t index) const noexcept { return nodes[index].image != 0; }
     const rt::Variant& tag(int32_t index) const { return tags[static_cast<size_t>(nodes[index].tag)]; }
     // Hands back the tag that the node had, for the caller to let go.

@@ -37,6 +37,11 @@ rt::Variant StoredNode::Image() {
     NodeStore& s = current();
     return s.image(index_);
 }
+bool StoredNode::imageKeyIs(std::string_view key) {
+    const NodeStore& s = current();
+    return s.imageKeyIs(index_, key);
+}
+
 // Changing the image key runs no outside code: a widget repaints later.
 void StoredNode::setImage(const rt::Variant& image) { current().setImage(index_, image); }
 

@@ -26,6 +26,7 @@ public:
     rt::Variant Tag() override;
     void setTag(const rt::Variant& tag) override;
     rt::Variant Image() override;
+    bool imageKeyIs(std::string_view key) override;
     void setImage(const rt::Variant& image) override;
     rt::Ref<TreeNode> Child() override;
     rt::Ref<TreeNode> Next() override;

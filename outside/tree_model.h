@@ -9,9 +9,11 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "outside/image_list.h"
 #include "runtime/object.h"
+#include "runtime/text.h"
 #include "runtime/variant.h"
 
 namespace tree {
@@ -39,6 +41,13 @@ public:
     // empty text clears the image; a number names a list position (35600 when
     // out of range).
     virtual void setImage(const rt::Variant& image) = 0;
+    // Image is a text equal to key without regard to case. It reads the
+    // image as Image does (and fails as it does); a view that holds its keys
+    // may answer without copying one.
+    virtual bool imageKeyIs(std::string_view key) {
+        const rt::Variant image = Image();
+        return image.isString() && rt::textEquals(std::get<std::string>(image.storage()), key);
+    }
     virtual rt::Ref<TreeNode> Child() = 0;   // first child, or nothing
     virtual rt::Ref<TreeNode> Next() = 0;    // next sibling, or nothing
     virtual rt::Ref<TreeNode> Parent() = 0;  // nothing at the root level

@@ -7,7 +7,7 @@ namespace rt {
 
 void Collection::Add(Variant item, std::optional<std::string> key) {
     if (!key) {
-        items_.push_back(std::move(item));
+        Add(std::move(item));
         return;
     }
     std::string folded = foldCase(*key);
@@ -65,7 +65,7 @@ const ClassInfo& Collection::classInfo() const {
             {"Add", 1, CallKind::Method,
              [](Object& o, Args& a) -> Variant {
                  auto key = isOmitted(a, 1) ? std::nullopt : std::optional(toText(a[1]));
-                 self<Collection>(o).Add(requiredArg(a, 0), key);
+                 self<Collection>(o).Add(requiredArg(a, 0), std::move(key));
                  return {};
              },
              {{"Item"}, {"Key", VarType::Variant, true}}},

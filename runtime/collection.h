@@ -4,6 +4,7 @@
 // regard to case. Callers walk it (For Each) through the enumerator that its
 // hidden member _NewEnum (dispatch identifier -4) hands out.
 
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <unordered_map>
@@ -17,7 +18,19 @@ namespace rt {
 class Collection : public Object {
 public:
     // Appends an item; a key already in use fails with 457.
-    void Add(Variant item, std::optional<std::string> key = std::nullopt);
+    void Add(Variant item, std::optional<std::string> key);
+    // Appends an item without key: no key work, the item moved or copied
+    // straight into place.
+    void Add(Variant&& item) { items_.push_back(std::move(item)); }
+    void Add(const Variant& item) { items_.push_back(item); }
+    // Room for count more items, so that appending them never moves the
+    // items already in.
+    // Grows by at least half, so that many small calls still append in
+    // amortised constant time.
+    void reserveMore(size_t count) {
+        const size_t wanted = items_.size() + count;
+        if (wanted > items_.capacity()) items_.reserve(std::max(wanted, items_.capacity() + items_.capacity() / 2));
+    }
     int32_t Count() const noexcept { return static_cast<int32_t>(items_.size()); }
     // By position (1 to Count; otherwise 9) or, for a text, by key (5 when no
     // item has it).

@@ -292,7 +292,13 @@ TEST_F(MemoryTreeImageTest, ImagesFollowTheRulesOfTheImageList) {
         if (!c.withImageList) view->SetImageList(nullptr);
         EXPECT_EQ(errorNumberOf([&] { node->setImage(c.image); }), c.error);
         check();
-        EXPECT_EQ(node->Image(), c.error ? rt::Variant("chkoff") : c.stored);
+        const rt::Variant now = c.error ? rt::Variant("chkoff") : c.stored;
+        EXPECT_EQ(node->Image(), now);
+        // The copy-free comparison agrees with reading the image.
+        for (const char* key : {"chkon", "CHKOFF", "chkoff", "chk", "", "2"}) {
+            SCOPED_TRACE(key);
+            EXPECT_EQ(node->imageKeyIs(key), now.isString() && rt::textEquals(rt::toText(now), key));
+        }
     }
 }
 

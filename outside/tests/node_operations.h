@@ -19,6 +19,7 @@ inline const NodeOperation nodeOperations[] = {
     {"Tag", [](tree::TreeNode& n) { n.Tag(); }},
     {"setTag", [](tree::TreeNode& n) { n.setTag("x"); }},
     {"Image", [](tree::TreeNode& n) { n.Image(); }},
+    {"imageKeyIs", [](tree::TreeNode& n) { n.imageKeyIs("chkon"); }},
     {"setImage", [](tree::TreeNode& n) { n.setImage(""); }},
     {"Child", [](tree::TreeNode& n) { n.Child(); }},
     {"Next", [](tree::TreeNode& n) { n.Next(); }},

@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "outside/memory_tree.h"
+#include "outside/node_store.h"
+#include "runtime/text.h"
 #include "outside/tests/error_number.h"
 #include "runtime/text.h"
 
@@ -73,6 +75,26 @@ TEST(NodeStore, FoldsShortLongAndWiderKeysAlike) {
 
 // The very same object for a node on every request, whether another
 // reference is held or not; what a node holds stays with the node.
+// The byte-by-byte comparison of image keys answers as the full one does,
+// under an English and a Turkish locale alike.
+TEST(NodeStore, ComparesImageKeysAsTextsAre) {
+    const std::pair<const char*, const char*> pairs[] = {
+        {"chkon", "chkon"},   {"CHKON", "chkon"},   {"chkon", "chkoff"}, {"chk", "chkon"},   {"chkon", "chk"},
+        {"", ""},             {"", "opton"},        {"@", "`"},          {"[", "{"},         {"opt_on", "OPT_ON"},
+        {"Icon", "icon"},     {"ICON", "\xc4\xb1" "con"}, {"\xc4\xb0" "con", "icon"}, {"\xc3\x84pfel", "\xc3\xa4PFEL"},
+        {"stra\xc3\x9f" "e", "STRASSE"}, {"ab\xc3\x9f", "ab"}, {"x1", "X1"}, {"x1", "x2"},
+    };
+    for (const char* locale : {"en_US", "tr_TR.UTF-8"}) {
+        rt::setTextLocale(locale);
+        for (const auto& [a, b] : pairs) {
+            SCOPED_TRACE(std::string(locale) + ": " + a + " / " + b);
+            EXPECT_EQ(tree::sameImageKey(a, b), rt::textEquals(a, b));
+            EXPECT_EQ(tree::sameImageKey(b, a), rt::textEquals(b, a));
+        }
+    }
+    rt::setTextLocale("");
+}
+
 TEST(NodeStore, HandsOutOneObjectPerNode) {
     tree::MemoryTreeView view;
     auto nodes = view.Nodes();

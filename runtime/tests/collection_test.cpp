@@ -124,6 +124,25 @@ TEST_F(CollectionTest, EmptyKeySurvivesRemovalOfOtherItems) {
     EXPECT_EQ(c->Item(int32_t{3}), rt::Variant("blank"));
 }
 
+TEST_F(CollectionTest, RoomMadeAheadChangesNoItemOrKey) {
+    rt::Enumerator e(c);
+    rt::Variant first;
+    ASSERT_TRUE(e.Next(first));
+    c->reserveMore(0);
+    c->reserveMore(1000);
+    for (int32_t i = 0; i < 1000; ++i) {
+        c->reserveMore(1);  // many small requests, as repeated queries make
+        c->Add(i);
+    }
+    EXPECT_EQ(c->Count(), 1003);
+    EXPECT_EQ(c->Item("FIRST"), rt::Variant("a"));
+    EXPECT_EQ(c->Item("third"), rt::Variant("c"));
+    EXPECT_EQ(c->Item(int32_t{1003}), rt::Variant(int32_t{999}));
+    rt::Variant second;
+    ASSERT_TRUE(e.Next(second));
+    EXPECT_EQ(second, rt::Variant(int32_t{2})) << "an enumerator goes on where it stood";
+}
+
 TEST_F(CollectionTest, TextsDescribeNonStrings) {
     c->Add(rt::Bool16{rt::True16});
     EXPECT_EQ(c->texts(), (std::vector<std::string>{"a", "2", "c", "True"}));

@@ -37,22 +37,6 @@ int pixel(const Variant& v) {
     return static_cast<int>(f);
 }
 
-VARIANT byRef(int16_t* value) {
-    VARIANT v;
-    VariantInit(&v);
-    v.vt = VT_BYREF | VT_I2;
-    v.piVal = value;
-    return v;
-}
-
-VARIANT byRef(float* value) {
-    VARIANT v;
-    VariantInit(&v);
-    v.vt = VT_BYREF | VT_R4;
-    v.pfltVal = value;
-    return v;
-}
-
 HMODULE thisModule() {
     HMODULE module = nullptr;
     GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
@@ -144,30 +128,6 @@ void ControlObject::move(int left, int top, int width, int height) {
     HWND w = frame_ ? frame_ : view_->window();
     if (!w) throw tree::errControlDeleted();
     MoveWindow(w, left, top, width, height, TRUE);
-}
-
-void ControlObject::NodeClick(const rt::Ref<tree::TreeNode>& node) {
-    VARIANT v;
-    VariantInit(&v);
-    v.vt = VT_DISPATCH;
-    v.pdispVal = win::toDispatch(node);
-    fire(1, &v, 1);
-    VariantClear(&v);
-}
-
-void ControlObject::KeyDown(int16_t& keyCode, int16_t& shift) {
-    VARIANT args[] = {byRef(&shift), byRef(&keyCode)};
-    fire(2, args, 2);
-}
-
-void ControlObject::KeyUp(int16_t& keyCode, int16_t& shift) {
-    VARIANT args[] = {byRef(&shift), byRef(&keyCode)};
-    fire(3, args, 2);
-}
-
-void ControlObject::MouseMove(int16_t& button, int16_t& shift, float& x, float& y) {
-    VARIANT args[] = {byRef(&y), byRef(&x), byRef(&shift), byRef(&button)};
-    fire(4, args, 4);
 }
 
 const GUID& ControlObject::eventInterface() const {

@@ -10,12 +10,12 @@
 #include <windows.h>
 
 #include "runtime/dispatch.h"
-#include "windows/platform/connectable.h"
+#include "windows/platform/tree_event_source.h"
 #include "windows/tree_control/control_tree_view.h"
 
 namespace win_tree {
 
-class ControlObject final : public rt::Object, public tree::TreeViewEvents, public win::Connectable {
+class ControlObject final : public rt::Object, public win::TreeEventSource {
 public:
     // A control in a window of its own (hidden until Visible is set).
     ControlObject();
@@ -27,11 +27,6 @@ public:
     HWND frame() const { return frame_; }
     void setVisible(bool visible);
     void move(int left, int top, int width, int height);
-
-    void NodeClick(const rt::Ref<tree::TreeNode>& node) override;
-    void KeyDown(int16_t& keyCode, int16_t& shift) override;
-    void KeyUp(int16_t& keyCode, int16_t& shift) override;
-    void MouseMove(int16_t& button, int16_t& shift, float& x, float& y) override;
 
     const GUID& eventInterface() const override;
     ITypeInfo* classTypeInfo() const override;

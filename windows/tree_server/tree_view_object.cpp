@@ -33,22 +33,6 @@ Variant setList(Object& o, Args& a) {
     return {};
 }
 
-VARIANT byRef(int16_t* value) {
-    VARIANT v;
-    VariantInit(&v);
-    v.vt = VT_BYREF | VT_I2;
-    v.piVal = value;
-    return v;
-}
-
-VARIANT byRef(float* value) {
-    VARIANT v;
-    VariantInit(&v);
-    v.vt = VT_BYREF | VT_R4;
-    v.pfltVal = value;
-    return v;
-}
-
 }  // namespace
 
 TreeViewObject::TreeViewObject() : view_(rt::make<tree::MemoryTreeView>()) { cookie_ = view_->advise(this); }
@@ -74,30 +58,6 @@ void TreeViewObject::setImageList(const rt::ObjectRef& list) {
     }
     view_->SetImageList(local);
     imageListObject_ = list;
-}
-
-void TreeViewObject::NodeClick(const rt::Ref<tree::TreeNode>& node) {
-    VARIANT v;
-    VariantInit(&v);
-    v.vt = VT_DISPATCH;
-    v.pdispVal = win::toDispatch(node);
-    fire(1, &v, 1);
-    VariantClear(&v);
-}
-
-void TreeViewObject::KeyDown(int16_t& keyCode, int16_t& shift) {
-    VARIANT args[] = {byRef(&shift), byRef(&keyCode)};
-    fire(2, args, 2);
-}
-
-void TreeViewObject::KeyUp(int16_t& keyCode, int16_t& shift) {
-    VARIANT args[] = {byRef(&shift), byRef(&keyCode)};
-    fire(3, args, 2);
-}
-
-void TreeViewObject::MouseMove(int16_t& button, int16_t& shift, float& x, float& y) {
-    VARIANT args[] = {byRef(&y), byRef(&x), byRef(&shift), byRef(&button)};
-    fire(4, args, 4);
 }
 
 const GUID& TreeViewObject::eventInterface() const {

@@ -6,11 +6,11 @@
 
 #include "outside/memory_tree.h"
 #include "runtime/dispatch.h"
-#include "windows/platform/connectable.h"
+#include "windows/platform/tree_event_source.h"
 
 namespace tree_server {
 
-class TreeViewObject final : public rt::Object, public tree::TreeViewEvents, public win::Connectable {
+class TreeViewObject final : public rt::Object, public win::TreeEventSource {
 public:
     TreeViewObject();
     ~TreeViewObject() override;
@@ -21,11 +21,6 @@ public:
     // mirrored (keys in order, placeholder pictures), which is all a tree
     // view needs of it, and handed back as itself.
     void setImageList(const rt::ObjectRef& list);
-
-    void NodeClick(const rt::Ref<tree::TreeNode>& node) override;
-    void KeyDown(int16_t& keyCode, int16_t& shift) override;
-    void KeyUp(int16_t& keyCode, int16_t& shift) override;
-    void MouseMove(int16_t& button, int16_t& shift, float& x, float& y) override;
 
     const GUID& eventInterface() const override;
     ITypeInfo* classTypeInfo() const override;

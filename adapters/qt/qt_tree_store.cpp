@@ -24,15 +24,6 @@ private:
 
 QtTreeView::Store::~Store() { orphanObjects(); }
 
-void QtTreeView::Store::setImageList(const rt::Ref<tree::ImageList>& list) {
-    if (imageList.get() == list.get()) return;
-    icons.reset();  // lets the old list go
-    // Nodes keep their image keys and show the pictures of the new list. The
-    // old list goes last: its release may run any code.
-    rt::Ref<tree::ImageList> old = std::exchange(imageList, list);
-    repaintSoon();
-}
-
 int32_t QtTreeView::Store::add(const rt::Variant& relative, const rt::Variant& relationship, const rt::Variant& key,
                                const rt::Variant& text, const rt::Variant& image) {
     // Every check comes before the first change, so a failed add leaves the
@@ -81,6 +72,12 @@ int32_t QtTreeView::Store::indexOfItem(const QTreeWidgetItem* item) const {
     return index < static_cast<int32_t>(items.size()) && items[index] == own ? index : NoNode;
 }
 
+int32_t QtTreeView::Store::nodeAt(const QModelIndex& index) const {
+    return widget ? indexOfItem(widget->itemFromIndex(index)) : NoNode;
+}
+
+QModelIndex QtTreeView::Store::modelIndexOf(int32_t index) const { return widget->indexFromItem(items[index]); }
+
 void QtTreeView::Store::setText(int32_t index, const std::string& text) {
     nodes[index].text = text;
     Quiet quiet(quietItemChanges);
@@ -128,14 +125,6 @@ void QtTreeView::Store::setSelected(int32_t index, int16_t selected) {
     widget->setAutoScroll(false);
     widget->setCurrentItem(item);
     if (widget) widget->setAutoScroll(autoScroll);  // a slot of the host may have deleted it
-}
-
-QIcon QtTreeView::Store::iconOf(int32_t index) { return icons.iconFor(imageList, image(index)); }
-
-void QtTreeView::Store::repaintSoon() {
-    if (repaintPending || !widget) return;
-    repaintPending = true;
-    widget->viewport()->update();
 }
 
 }  // namespace qt_tree

@@ -16,42 +16,20 @@
 #include <string>
 #include <vector>
 
-#include "adapters/qt/qt_icons.h"
 #include "adapters/qt/qt_tree_view.h"
-#include "outside/node_store.h"
-#include "outside/tree_events.h"
+#include "adapters/qt/qt_view_data.h"
 
 namespace qt_tree {
 
-using tree::NoNode;
 class NodeItem;
 
-struct QtTreeView::Store final : tree::NodeStore {
-    QPointer<QTreeWidget> widget;
+struct QtTreeView::Store final : ViewData {
+    QPointer<QTreeWidget> widget;  // the same widget as `view`
     std::vector<NodeItem*> items;  // index as in nodes; owned by the widget
-    // The view was released, or the widget was deleted: nothing works.
-    bool viewGone = false;
-    bool widgetGone = false;
-    // The view made the widget itself.
-    bool ownsWidget = false;
-
-    IconCache icons;
-    int32_t labelEdit = 0;
-    std::string toolTipText;
-    bool offersToolTipText = true;
-    tree::EventSource events;
-    // A repaint of the viewport is asked for and has not happened yet, so
-    // that a burst of image changes costs one repaint.
-    bool repaintPending = false;
     // Our own changes to an item's text, which need no copying back.
     int quietItemChanges = 0;
-    // Told after a node's image changed (assistive technology hears of it).
-    std::function<void(int32_t index)> imageChanged;
 
     ~Store() override;
-    bool usable() const noexcept override { return !viewGone && !widgetGone; }
-    void setImageList(const rt::Ref<tree::ImageList>& list);
-
     int32_t add(const rt::Variant& relative, const rt::Variant& relationship, const rt::Variant& key,
                 const rt::Variant& text, const rt::Variant& image) override;
     void clear() override;
@@ -60,10 +38,12 @@ struct QtTreeView::Store final : tree::NodeStore {
     // The host's items of a wrapped widget become nodes without key.
     void adoptItems();
     // The widget was deleted, and its items with it.
-    void forgetWidget();
+    void forgetWidget() override;
 
     // The index of the node that an item shows, or NoNode.
     int32_t indexOfItem(const QTreeWidgetItem* item) const;
+    int32_t nodeAt(const QModelIndex& index) const override;
+    QModelIndex modelIndexOf(int32_t index) const override;
 
     // What a node shows is its item's.
     void setText(int32_t index, const std::string& text) override;
@@ -72,9 +52,6 @@ struct QtTreeView::Store final : tree::NodeStore {
     void setExpanded(int32_t index, int16_t expanded) override;
     bool isSelected(int32_t index) const override;
     void setSelected(int32_t index, int16_t selected) override;
-    // The icon that a node shows now.
-    QIcon iconOf(int32_t index);
-    void repaintSoon();
 
     void checkInvariants() const override;
 

@@ -25,11 +25,9 @@
 // Items that the host puts into the widget itself are no nodes: clicks on
 // them raise nothing and HitTest does not find them.
 
-#include <QtGlobal>
 #include <memory>
-#include <string>
 
-#include "outside/tree_model.h"
+#include "adapters/qt/qt_view_base.h"
 
 QT_BEGIN_NAMESPACE
 class QTreeWidget;
@@ -38,9 +36,7 @@ QT_END_NAMESPACE
 
 namespace qt_tree {
 
-class WidgetHooks;
-
-class QtTreeView : public tree::TreeView {
+class QtTreeView : public ViewBase {
 public:
     // Makes a widget of its own, without parent. When the view goes it
     // deletes that widget, unless a window of the host has taken it in.
@@ -54,29 +50,6 @@ public:
 
     // The widget, or nothing once it is gone.
     QTreeWidget* widget() const;
-
-    rt::Ref<tree::TreeNodes> Nodes() override;
-    rt::Ref<tree::ImageList> GetImageList() override;
-    void SetImageList(const rt::Ref<tree::ImageList>& list) override;
-    // 0 lets the user edit a selected item's text (click it once more, or
-    // press the edit key); any other mode leaves editing to the host.
-    int32_t LabelEdit() override;
-    void setLabelEdit(int32_t mode) override;
-    // x and y in the viewport's pixels, as MouseMove gives them.
-    rt::Ref<tree::TreeNode> HitTest(float x, float y) override;
-    // The widget's tool tip.
-    std::string ToolTipText() override;
-    void setToolTipText(const std::string& text) override;
-    int32_t advise(tree::TreeViewEvents* listener) override;
-    void unadvise(int32_t cookie) override;
-
-    // A tree view whose container offers no ToolTipText (both accessors 438).
-    void setOffersToolTipText(bool offers);
-    // Space on the current item raises NodeClick for it (on by default); a
-    // host that gives Space a meaning of its own turns it off.
-    void setSpaceActsAsClick(bool acts);
-    bool spaceActsAsClick() const;
-    size_t listenerCount() const;
 
     // The item that shows a node of this view, or nothing.
     QTreeWidgetItem* itemOf(const rt::Ref<tree::TreeNode>& node) const;
@@ -92,9 +65,9 @@ public:
     struct Store;  // the node data, shared with the node objects and items
 
 private:
+    QtTreeView(std::shared_ptr<Store> store, QTreeWidget* widget, bool ownsWidget);
+
     std::shared_ptr<Store> store_;
-    rt::Ref<tree::TreeNodes> nodes_;  // one collection object, made on first request
-    std::unique_ptr<WidgetHooks> hooks_;
 };
 
 }  // namespace qt_tree

@@ -6,12 +6,11 @@
 #include <utility>
 
 #include "adapters/qt/qt_keys.h"
-#include "adapters/qt/qt_tree_store.h"
 
 namespace qt_tree {
 namespace {
 
-using Store = QtTreeView::Store;
+using Store = ViewData;
 
 // Raises an event to every listener. A failure that a listener lets out has
 // no caller to go to inside the widget's event handling: it goes to Qt's
@@ -27,8 +26,7 @@ void raise(const std::shared_ptr<Store>& s, Call call) {
     }
 }
 
-void clickItem(std::shared_ptr<Store> s, QTreeWidgetItem* item) {
-    const int32_t index = s->indexOfItem(item);
+void clickNode(std::shared_ptr<Store> s, int32_t index) {
     if (index == NoNode || !s->usable()) return;
     rt::Ref<tree::TreeNode> node = s->objectFor(index);
     raise(s, [&](tree::TreeViewEvents& listener) { listener.NodeClick(node); });
@@ -42,26 +40,34 @@ bool isPlainSpace(const QKeyEvent& key) {
 
 }  // namespace
 
-WidgetHooks::WidgetHooks(std::shared_ptr<QtTreeView::Store> store, QTreeWidget* widget)
-    : store_(std::move(store)), widget_(widget), viewport_(widget->viewport()) {
+WidgetHooks::WidgetHooks(std::shared_ptr<ViewData> data, QTreeView* widget)
+    : store_(std::move(data)), widget_(widget), viewport_(widget->viewport()) {
     widget->installEventFilter(this);
     viewport_->installEventFilter(this);
     std::shared_ptr<Store> s = store_;
-    connect(widget, &QTreeWidget::itemClicked, this, [s](QTreeWidgetItem* item, int) { clickItem(s, item); });
-    connect(widget, &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem* item, int column) {
-        itemChanged(item, column);
+    connect(widget, &QAbstractItemView::clicked, this, [s](const QModelIndex& index) {
+        if (s->usable()) clickNode(s, s->nodeAt(index));
     });
     connect(widget, &QObject::destroyed, this, [this] { store_->forgetWidget(); });
-    accessible_ = std::make_unique<AccessibleItems>(
-        widget, [this](const QTreeWidgetItem* item) { return describe(item); },
-        [s](QTreeWidgetItem* item) { clickItem(s, item); });
-    store_->imageChanged = [this](int32_t index) { accessible_->imageChanged(store_->items[index]); };
+    if (auto* items = qobject_cast<QTreeWidget*>(widget)) {
+        accessible_ = std::make_unique<AccessibleItems>(
+            items,
+            [this, items](const QTreeWidgetItem* item) {
+                return store_->usable() ? describe(store_->nodeAt(items->indexFromItem(item))) : ItemState{};
+            },
+            [s, items](QTreeWidgetItem* item) {
+                if (s->usable()) clickNode(s, s->nodeAt(items->indexFromItem(item)));
+            });
+        store_->imageChanged = [this, items](int32_t index) {
+            accessible_->imageChanged(items->itemFromIndex(store_->modelIndexOf(index)));
+        };
+    }
 }
 
 WidgetHooks::~WidgetHooks() {
     store_->imageChanged = nullptr;
     accessible_.reset();
-    if (QTreeWidget* widget = store_->widget) widget->removeEventFilter(this);
+    if (QTreeView* widget = store_->view) widget->removeEventFilter(this);
     if (viewport_) viewport_->removeEventFilter(this);
 }
 
@@ -70,33 +76,21 @@ void WidgetHooks::setSpaceActsAsClick(bool acts) {
     spacePressedOn_ = QPersistentModelIndex();
 }
 
-ItemState WidgetHooks::describe(const QTreeWidgetItem* item) const {
-    const int32_t index = store_->usable() ? store_->indexOfItem(item) : NoNode;
+ItemState WidgetHooks::describe(int32_t index) const {
     if (index == NoNode) return {};
     rt::Ref<tree::TreeNode> node = store_->objectFor(index);
     return itemStateOf(node->Key(), node->Image());
 }
 
-void WidgetHooks::itemChanged(QTreeWidgetItem* item, int column) {
-    if (column != 0 || store_->quietItemChanges > 0) return;
-    const int32_t index = store_->indexOfItem(item);
-    if (index == NoNode) return;
-    // The user edited the text: the node takes it, unless the item still
-    // shows the node's own text (which keeps bytes that are no UTF-8).
-    std::string& text = store_->nodes[index].text;
-    const QString shown = item->text(0);
-    if (shown != QString::fromStdString(text)) text = shown.toStdString();
-}
-
 bool WidgetHooks::eventFilter(QObject* watched, QEvent* event) {
-    std::shared_ptr<QtTreeView::Store> s = store_;
+    std::shared_ptr<Store> s = store_;
     if (!s->usable()) return false;
     if (watched == widget_) {
         if (event->type() == QEvent::KeyPress) {
             auto* key = static_cast<QKeyEvent*>(event);
             if (key->key() == Qt::Key_Space && !key->isAutoRepeat())
-                spacePressedOn_ = spaceActsAsClick_ && isPlainSpace(*key) && s->widget
-                                      ? QPersistentModelIndex(s->widget->currentIndex())
+                spacePressedOn_ = spaceActsAsClick_ && isPlainSpace(*key) && s->view
+                                      ? QPersistentModelIndex(s->view->currentIndex())
                                       : QPersistentModelIndex();
             int16_t code = virtualKeyCode(*key);
             int16_t shift = shiftMask(key->modifiers());
@@ -112,8 +106,8 @@ bool WidgetHooks::eventFilter(QObject* watched, QEvent* event) {
             raise(s, [&](tree::TreeViewEvents& listener) { listener.KeyUp(code, shift); });
             // The click comes after the key-up, as a push button's does, so
             // that the manager no longer counts the key as held down.
-            if (clickOn.isValid() && s->usable() && s->widget && clickOn == s->widget->currentIndex())
-                clickItem(s, s->widget->currentItem());
+            if (clickOn.isValid() && s->usable() && s->view && clickOn == s->view->currentIndex())
+                clickNode(s, s->nodeAt(s->view->currentIndex()));
         } else if (event->type() == QEvent::FocusOut) {
             spacePressedOn_ = QPersistentModelIndex();
         }

@@ -62,6 +62,7 @@ struct Bound {
     std::string text() { return tree::treeAsText(subject.tree()); }
 };
 
+template <class Subject>
 class ManagerOnQtTest : public testing_support::ChannelTest {
 protected:
     ManagerOnQtTest() { frmKwAmbrTvsA::drop(); }
@@ -77,14 +78,23 @@ protected:
                             {"OBright", TVSNodeStyle_OptionButtonOff}});
         handler.clear();
     }
-    QTreeWidget* widget() { return t.subject.widget(); }
+    QTreeView* widget() { return t.subject.widget(); }
     QWidget* viewport() { return widget()->viewport(); }
 
-    Bound<QtSubject> t;
+    Bound<Subject> t;
 };
 
-TEST_F(ManagerOnQtTest, ClicksToggleCheckBoxesAndSwitchOptionButtons) {
-    addFontsAndAlignment();
+struct QtViewNames {
+    template <class T>
+    static std::string GetName(int) {
+        return std::is_same_v<T, QtSubject> ? "Widget" : "Model";
+    }
+};
+using QtSubjects = ::testing::Types<QtSubject, QtModelSubject>;
+TYPED_TEST_SUITE(ManagerOnQtTest, QtSubjects, QtViewNames);
+
+TYPED_TEST(ManagerOnQtTest, ClicksToggleCheckBoxesAndSwitchOptionButtons) {
+    this->addFontsAndAlignment();
     struct Step {
         const char* click;
         Strings fonts;
@@ -101,19 +111,19 @@ TEST_F(ManagerOnQtTest, ClicksToggleCheckBoxesAndSwitchOptionButtons) {
     };
     for (const auto& step : steps) {
         SCOPED_TRACE(std::string("click on ") + step.click);
-        t.subject.click(step.click);
-        EXPECT_EQ(t.imagesUnder("S1"), step.fonts);
-        EXPECT_EQ(t.imagesUnder("S2"), step.alignment);
+        this->t.subject.click(step.click);
+        EXPECT_EQ(this->t.imagesUnder("S1"), step.fonts);
+        EXPECT_EQ(this->t.imagesUnder("S2"), step.alignment);
     }
-    EXPECT_EQ(t.manager->NodeChildren(), 3) << "the last click was on a section";
-    EXPECT_EQ(t.manager->Tag(), "Fonts tag");
-    EXPECT_EQ(reports(), std::vector<Report>{});
+    EXPECT_EQ(this->t.manager->NodeChildren(), 3) << "the last click was on a section";
+    EXPECT_EQ(this->t.manager->Tag(), "Fonts tag");
+    EXPECT_EQ(this->reports(), std::vector<Report>{});
 }
 
 // The same sections and the same clicks, once on the in-memory tree view and
 // once with real clicks on the widget: the trees and the reports must agree
 // after every click.
-TEST_F(ManagerOnQtTest, RealClicksGiveTheImageKeysOfTheInMemoryTreeView) {
+TYPED_TEST(ManagerOnQtTest, RealClicksGiveTheImageKeysOfTheInMemoryTreeView) {
     Bound<MemorySubject> memory;
     const auto build = [](auto& bound) {
         bound.addSection("S1", {{"CBa", TVSNodeStyle_CheckBoxoff},
@@ -128,43 +138,46 @@ TEST_F(ManagerOnQtTest, RealClicksGiveTheImageKeysOfTheInMemoryTreeView) {
         bound.addSection("S2", {});
     };
     build(memory);
-    const auto memoryReports = reports();
-    handler.clear();
+    const auto memoryReports = this->reports();
+    this->handler.clear();
     frmKwAmbrTvsA::drop();  // the second tree gets fresh pictures
-    build(t);
-    EXPECT_EQ(reports(), memoryReports);
-    ASSERT_EQ(t.text(), memory.text());
+    build(this->t);
+    EXPECT_EQ(this->reports(), memoryReports);
+    ASSERT_EQ(this->t.text(), memory.text());
 
     for (const char* key : {"CBa", "OBy", "cbLower", "PLAIN", "OBp", "OBy", "obq", "CBz", "S1", "CBa", "OBx", "CBz"}) {
         SCOPED_TRACE(std::string("click on ") + key);
-        handler.clear();
+        this->handler.clear();
         memory.subject.click(key);
-        const auto expectedReports = reports();
-        handler.clear();
-        t.subject.click(key);
-        EXPECT_EQ(t.text(), memory.text());
-        EXPECT_EQ(reports(), expectedReports);
-        EXPECT_EQ(t.manager->Tag(), memory.manager->Tag());
-        EXPECT_EQ(t.manager->NodeChildren(), memory.manager->NodeChildren());
+        const auto expectedReports = this->reports();
+        this->handler.clear();
+        this->t.subject.click(key);
+        EXPECT_EQ(this->t.text(), memory.text());
+        EXPECT_EQ(this->reports(), expectedReports);
+        EXPECT_EQ(this->t.manager->Tag(), memory.manager->Tag());
+        EXPECT_EQ(this->t.manager->NodeChildren(), memory.manager->NodeChildren());
     }
 }
 
-TEST_F(ManagerOnQtTest, CtrlAOpensAndClosesTheWholeTree) {
-    addFontsAndAlignment();
-    t.manager->ExpandAll(rt::False16);
+TYPED_TEST(ManagerOnQtTest, CtrlAOpensAndClosesTheWholeTree) {
+    this->addFontsAndAlignment();
+    this->t.manager->ExpandAll(rt::False16);
+    // Sections open in the widget; every node says so.
     const auto allOpen = [&](bool open) {
+        for (const char* key : {"S1", "S2"})
+            if (this->widget()->isExpanded(this->t.subject.indexOf(key)) != open) return false;
         for (const char* key : {"S1", "CBbold", "S2", "OBright"})
-            if (t.subject.item(key)->isExpanded() != open) return false;
+            if ((this->t.node(key)->Expanded() != 0) != open) return false;
         return true;
     };
     ASSERT_TRUE(allOpen(false));
-    QTest::keyClick(widget(), Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(this->widget(), Qt::Key_A, Qt::ControlModifier);
     EXPECT_TRUE(allOpen(true));
-    EXPECT_EQ(t.manager->IsExpanded(), rt::True16);
-    EXPECT_TRUE(widget()->visualItemRect(t.subject.item("OBright")).isValid()) << "the rows show";
-    QTest::keyClick(widget(), Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(this->t.manager->IsExpanded(), rt::True16);
+    EXPECT_TRUE(this->widget()->visualRect(this->t.subject.indexOf("OBright")).isValid()) << "the rows show";
+    QTest::keyClick(this->widget(), Qt::Key_A, Qt::ControlModifier);
     EXPECT_TRUE(allOpen(false));
-    EXPECT_EQ(t.manager->IsExpanded(), rt::False16);
+    EXPECT_EQ(this->t.manager->IsExpanded(), rt::False16);
 
     struct Case {
         const char* name;
@@ -173,34 +186,34 @@ TEST_F(ManagerOnQtTest, CtrlAOpensAndClosesTheWholeTree) {
     for (const Case& c : {Case{"A alone", Qt::NoModifier}, Case{"Ctrl+Shift+A", Qt::ControlModifier | Qt::ShiftModifier},
                           Case{"Ctrl+Alt+A", Qt::ControlModifier | Qt::AltModifier}}) {
         SCOPED_TRACE(c.name);
-        QTest::keyClick(widget(), Qt::Key_A, c.modifiers);
+        QTest::keyClick(this->widget(), Qt::Key_A, c.modifiers);
         EXPECT_TRUE(allOpen(false));
     }
-    EXPECT_EQ(reports(), std::vector<Report>{});
+    EXPECT_EQ(this->reports(), std::vector<Report>{});
 }
 
-TEST_F(ManagerOnQtTest, F10ShowsTheLastClickedNode) {
-    addFontsAndAlignment();
-    t.subject.click("CBbold");
-    QTest::keyClick(widget(), Qt::Key_F10);
-    t.subject.click("S1");
-    QTest::keyClick(widget(), Qt::Key_F10, Qt::ShiftModifier);
-    QTest::keyClick(widget(), Qt::Key_F10, Qt::ControlModifier);
-    ASSERT_EQ(messageBox.messages().size(), 3u);
+TYPED_TEST(ManagerOnQtTest, F10ShowsTheLastClickedNode) {
+    this->addFontsAndAlignment();
+    this->t.subject.click("CBbold");
+    QTest::keyClick(this->widget(), Qt::Key_F10);
+    this->t.subject.click("S1");
+    QTest::keyClick(this->widget(), Qt::Key_F10, Qt::ShiftModifier);
+    QTest::keyClick(this->widget(), Qt::Key_F10, Qt::ControlModifier);
+    ASSERT_EQ(this->messageBox.messages().size(), 3u);
     const Strings prompts = {"Bold type , 0 More items. ", "Fonts tag , 3 More items. ", "Fonts tag , 3 More items. "};
     for (size_t i = 0; i < prompts.size(); ++i) {
         SCOPED_TRACE(i);
-        EXPECT_EQ(messageBox.messages()[i].prompt, prompts[i]);
-        EXPECT_EQ(messageBox.messages()[i].title, "Item Desription...");
-        EXPECT_EQ(messageBox.messages()[i].style, 64);
+        EXPECT_EQ(this->messageBox.messages()[i].prompt, prompts[i]);
+        EXPECT_EQ(this->messageBox.messages()[i].title, "Item Desription...");
+        EXPECT_EQ(this->messageBox.messages()[i].style, 64);
     }
 }
 
 // The runtime's message box as the demo shows it: a real modal dialog.
-TEST_F(ManagerOnQtTest, F10OpensAModalInformationBox) {
-    addFontsAndAlignment();
-    const auto previous = qt_tree::installQtMessageBox(widget());
-    t.subject.click("CBbold");
+TYPED_TEST(ManagerOnQtTest, F10OpensAModalInformationBox) {
+    this->addFontsAndAlignment();
+    const auto previous = qt_tree::installQtMessageBox(this->widget());
+    this->t.subject.click("CBbold");
     QString text, title;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     QMessageBox::StandardButtons buttons;
@@ -216,7 +229,7 @@ TEST_F(ManagerOnQtTest, F10OpensAModalInformationBox) {
         buttons = box->standardButtons();
         box->button(QMessageBox::Ok)->click();
     });
-    QTest::keyClick(widget(), Qt::Key_F10);
+    QTest::keyClick(this->widget(), Qt::Key_F10);
     rt::setMessageBoxHandler(previous);
     EXPECT_TRUE(wasModal);
     EXPECT_EQ(text.toStdString(), "Bold type , 0 More items. ");
@@ -225,71 +238,71 @@ TEST_F(ManagerOnQtTest, F10OpensAModalInformationBox) {
     EXPECT_EQ(buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
 }
 
-TEST_F(ManagerOnQtTest, TheSelectionFollowsThePointerWhenAsked) {
-    addFontsAndAlignment();
-    t.manager->setHitTestOnMouseMove(rt::True16);
-    QTest::mouseMove(viewport(), t.subject.centreOf("CBitalic"));
-    EXPECT_TRUE(t.subject.item("CBitalic")->isSelected());
-    EXPECT_EQ(widget()->currentItem(), t.subject.item("CBitalic"));
-    QTest::mouseMove(viewport(), t.subject.centreOf("OBcenter"));
-    EXPECT_TRUE(t.subject.item("OBcenter")->isSelected());
-    EXPECT_FALSE(t.subject.item("CBitalic")->isSelected());
+TYPED_TEST(ManagerOnQtTest, TheSelectionFollowsThePointerWhenAsked) {
+    this->addFontsAndAlignment();
+    this->t.manager->setHitTestOnMouseMove(rt::True16);
+    QTest::mouseMove(this->viewport(), this->t.subject.centreOf("CBitalic"));
+    EXPECT_TRUE(this->widget()->selectionModel()->isSelected(this->t.subject.indexOf("CBitalic")));
+    EXPECT_EQ(this->widget()->currentIndex(), this->t.subject.indexOf("CBitalic"));
+    QTest::mouseMove(this->viewport(), this->t.subject.centreOf("OBcenter"));
+    EXPECT_TRUE(this->widget()->selectionModel()->isSelected(this->t.subject.indexOf("OBcenter")));
+    EXPECT_FALSE(this->widget()->selectionModel()->isSelected(this->t.subject.indexOf("CBitalic")));
     // Empty space below the rows keeps the selection.
-    QTest::mouseMove(viewport(), QPoint(20, viewport()->height() - 3));
-    EXPECT_TRUE(t.subject.item("OBcenter")->isSelected());
+    QTest::mouseMove(this->viewport(), QPoint(20, this->viewport()->height() - 3));
+    EXPECT_TRUE(this->widget()->selectionModel()->isSelected(this->t.subject.indexOf("OBcenter")));
 
     for (int16_t other : {int16_t{0}, int16_t{1}}) {
         SCOPED_TRACE(other);
-        t.manager->setHitTestOnMouseMove(other);
-        QTest::mouseMove(viewport(), t.subject.centreOf("CBbold"));
-        EXPECT_FALSE(t.subject.item("CBbold")->isSelected());
-        QTest::mouseMove(viewport(), QPoint(20, viewport()->height() - 3));
+        this->t.manager->setHitTestOnMouseMove(other);
+        QTest::mouseMove(this->viewport(), this->t.subject.centreOf("CBbold"));
+        EXPECT_FALSE(this->widget()->selectionModel()->isSelected(this->t.subject.indexOf("CBbold")));
+        QTest::mouseMove(this->viewport(), QPoint(20, this->viewport()->height() - 3));
     }
-    EXPECT_EQ(reports(), std::vector<Report>{});
+    EXPECT_EQ(this->reports(), std::vector<Report>{});
 }
 
-TEST_F(ManagerOnQtTest, TheTagShowsAsToolTip) {
-    addFontsAndAlignment();
-    t.subject.click("CBbold");
-    EXPECT_EQ(widget()->toolTip(), "") << "not asked for";
-    t.manager->setTaginToolTip(rt::True16);
-    t.subject.click("CBbold");
-    EXPECT_EQ(widget()->toolTip(), "Bold type");
+TYPED_TEST(ManagerOnQtTest, TheTagShowsAsToolTip) {
+    this->addFontsAndAlignment();
+    this->t.subject.click("CBbold");
+    EXPECT_EQ(this->widget()->toolTip(), "") << "not asked for";
+    this->t.manager->setTaginToolTip(rt::True16);
+    this->t.subject.click("CBbold");
+    EXPECT_EQ(this->widget()->toolTip(), "Bold type");
     // The tip shows over the rows, where the user points.
-    QHelpEvent help(QEvent::ToolTip, t.subject.centreOf("CBitalic"), viewport()->mapToGlobal(t.subject.centreOf("CBitalic")));
-    QApplication::sendEvent(viewport(), &help);
+    QHelpEvent help(QEvent::ToolTip, this->t.subject.centreOf("CBitalic"), this->viewport()->mapToGlobal(this->t.subject.centreOf("CBitalic")));
+    QApplication::sendEvent(this->viewport(), &help);
     EXPECT_EQ(QToolTip::text(), "Bold type");
     QToolTip::hideText();
-    t.subject.click("CBitalic");
-    EXPECT_EQ(widget()->toolTip(), "") << "a node without tag";
-    EXPECT_EQ(reports(), std::vector<Report>{});
+    this->t.subject.click("CBitalic");
+    EXPECT_EQ(this->widget()->toolTip(), "") << "a node without tag";
+    EXPECT_EQ(this->reports(), std::vector<Report>{});
 
-    t.subject.view->setOffersToolTipText(false);
-    t.subject.click("CBbold");
-    EXPECT_EQ(reports(), reportsAt("czAmbrTVS.oTV_NodeClick", {438}));
-    EXPECT_EQ(t.imageOf("CBbold"), "chkon") << "the click goes on after the report";
+    this->t.subject.view->setOffersToolTipText(false);
+    this->t.subject.click("CBbold");
+    EXPECT_EQ(this->reports(), reportsAt("czAmbrTVS.oTV_NodeClick", {438}));
+    EXPECT_EQ(this->t.imageOf("CBbold"), "chkon") << "the click goes on after the report";
 }
 
-TEST_F(ManagerOnQtTest, AKeyHeldDownStopsClicksFromToggling) {
-    addFontsAndAlignment();
-    QTest::keyPress(widget(), Qt::Key_Shift);
-    t.subject.click("CBbold");
-    EXPECT_EQ(t.imageOf("CBbold"), "chkoff");
-    EXPECT_EQ(t.manager->Tag(), "Bold type") << "the click is still recorded";
+TYPED_TEST(ManagerOnQtTest, AKeyHeldDownStopsClicksFromToggling) {
+    this->addFontsAndAlignment();
+    QTest::keyPress(this->widget(), Qt::Key_Shift);
+    this->t.subject.click("CBbold");
+    EXPECT_EQ(this->t.imageOf("CBbold"), "chkoff");
+    EXPECT_EQ(this->t.manager->Tag(), "Bold type") << "the click is still recorded";
     // A key that repeats sends releases marked as repeats: it is still down.
     QKeyEvent repeatRelease(QEvent::KeyRelease, Qt::Key_Shift, Qt::ShiftModifier, QString(), true);
-    QApplication::sendEvent(widget(), &repeatRelease);
-    t.subject.click("OBright");
-    EXPECT_EQ(t.imagesUnder("S2"), (Strings{"opton", "optoff", "optoff"}));
-    QTest::keyRelease(widget(), Qt::Key_Shift);
-    t.subject.click("CBbold");
-    EXPECT_EQ(t.imageOf("CBbold"), "chkon");
+    QApplication::sendEvent(this->widget(), &repeatRelease);
+    this->t.subject.click("OBright");
+    EXPECT_EQ(this->t.imagesUnder("S2"), (Strings{"opton", "optoff", "optoff"}));
+    QTest::keyRelease(this->widget(), Qt::Key_Shift);
+    this->t.subject.click("CBbold");
+    EXPECT_EQ(this->t.imageOf("CBbold"), "chkon");
 }
 
-TEST_F(ManagerOnQtTest, PointerMovesCarryButtonsModifiersAndViewportPixels) {
-    addFontsAndAlignment();
+TYPED_TEST(ManagerOnQtTest, PointerMovesCarryButtonsModifiersAndViewportPixels) {
+    this->addFontsAndAlignment();
     RecordingListener listener;
-    const int32_t cookie = t.subject.view->advise(&listener);
+    const int32_t cookie = this->t.subject.view->advise(&listener);
     struct Case {
         const char* name;
         Qt::MouseButtons buttons;
@@ -308,19 +321,19 @@ TEST_F(ManagerOnQtTest, PointerMovesCarryButtonsModifiersAndViewportPixels) {
     const QPointF at(37.5, 21.25);
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        QMouseEvent move(QEvent::MouseMove, at, viewport()->mapToGlobal(at), Qt::NoButton, c.buttons, c.modifiers);
-        QApplication::sendEvent(viewport(), &move);
+        QMouseEvent move(QEvent::MouseMove, at, this->viewport()->mapToGlobal(at), Qt::NoButton, c.buttons, c.modifiers);
+        QApplication::sendEvent(this->viewport(), &move);
         ASSERT_FALSE(listener.events.empty());
         EXPECT_EQ(listener.events.back(), c.event);
         EXPECT_FLOAT_EQ(listener.x, 37.5f);
         EXPECT_FLOAT_EQ(listener.y, 21.25f);
     }
-    t.subject.view->unadvise(cookie);
+    this->t.subject.view->unadvise(cookie);
 }
 
 // A listener may empty the tree while the widget is still handling the click.
-TEST_F(ManagerOnQtTest, AClickThatEmptiesTheTreeIsSafe) {
-    addFontsAndAlignment();
+TYPED_TEST(ManagerOnQtTest, AClickThatEmptiesTheTreeIsSafe) {
+    this->addFontsAndAlignment();
     struct Clearing : RecordingListener {
         rt::Ref<tree::TreeView> view;
         void NodeClick(const rt::Ref<tree::TreeNode>& node) override {
@@ -328,26 +341,28 @@ TEST_F(ManagerOnQtTest, AClickThatEmptiesTheTreeIsSafe) {
             view->Nodes()->Clear();
         }
     } clearing;
-    clearing.view = t.subject.view;
-    const int32_t cookie = t.subject.view->advise(&clearing);
-    const QPoint onBold = t.subject.centreOf("CBbold");
-    QTest::mouseClick(viewport(), Qt::LeftButton, {}, onBold);
+    clearing.view = this->t.subject.view;
+    const int32_t cookie = this->t.subject.view->advise(&clearing);
+    const QPoint onBold = this->t.subject.centreOf("CBbold");
+    QTest::mouseClick(this->viewport(), Qt::LeftButton, {}, onBold);
     QApplication::processEvents();
-    t.subject.view->unadvise(cookie);
+    this->t.subject.view->unadvise(cookie);
     EXPECT_EQ(clearing.events, Strings{"click CBbold"});
-    EXPECT_EQ(t.subject.tree().Nodes()->Count(), 0);
-    EXPECT_EQ(widget()->topLevelItemCount(), 0);
-    QTest::mouseClick(viewport(), Qt::LeftButton, {}, onBold);
+    EXPECT_EQ(this->t.subject.tree().Nodes()->Count(), 0);
+    EXPECT_EQ(this->widget()->model()->rowCount(), 0);
+    QTest::mouseClick(this->viewport(), Qt::LeftButton, {}, onBold);
 }
 
-// The manager's walks over a shown widget: no change of the widget's model
-// for an image key, and one repaint for the whole burst.
-TEST_F(ManagerOnQtTest, WalksOverASectionRepaintOnce) {
+// The manager's walks over a shown widget: one repaint for the whole burst,
+// and at most one change of the widget's model told for it (the model view
+// tells its views; the tree widget's items ask for their icons as they
+// paint).
+TYPED_TEST(ManagerOnQtTest, WalksOverASectionRepaintOnce) {
     std::vector<Item> items;
     std::vector<std::string> keys;
     for (int i = 0; i < 400; ++i) keys.push_back("CB" + std::to_string(1000 + i));
     for (const auto& key : keys) items.push_back({key.c_str(), TVSNodeStyle_CheckBoxoff});
-    t.addSection("S1", items);
+    this->t.addSection("S1", items);
     QApplication::processEvents();
 
     struct PaintCounter : QObject {
@@ -357,22 +372,22 @@ TEST_F(ManagerOnQtTest, WalksOverASectionRepaintOnce) {
             return false;
         }
     } counter;
-    viewport()->installEventFilter(&counter);
+    this->viewport()->installEventFilter(&counter);
     int changes = 0;
-    QObject::connect(widget()->model(), &QAbstractItemModel::dataChanged, &counter, [&] { ++changes; });
+    QObject::connect(this->widget()->model(), &QAbstractItemModel::dataChanged, &counter, [&] { ++changes; });
 
     struct Job {
         const char* name;
         std::function<void()> run;
     };
     const Job jobs[] = {
-        {"select all", [&] { t.manager->CBSelectAll("S1", rt::True16); }},
-        {"invert", [&] { t.manager->CBSelectAll("S1", rt::False16, rt::True16); }},
+        {"select all", [&] { this->t.manager->CBSelectAll("S1", rt::True16); }},
+        {"invert", [&] { this->t.manager->CBSelectAll("S1", rt::False16, rt::True16); }},
         {"another picture set", [&] {
-             t.subject.view->SetImageList(frmKwAmbrTvsA::current()->imageListFor(TVSImageStyles_LockUnlock));
+             this->t.subject.view->SetImageList(frmKwAmbrTvsA::current()->imageListFor(TVSImageStyles_LockUnlock));
          }},
-        {"collapse all", [&] { t.manager->ExpandAll(rt::False16); }},
-        {"expand all", [&] { t.manager->ExpandAll(rt::True16); }},
+        {"collapse all", [&] { this->t.manager->ExpandAll(rt::False16); }},
+        {"expand all", [&] { this->t.manager->ExpandAll(rt::True16); }},
     };
     for (const auto& job : jobs) {
         SCOPED_TRACE(job.name);
@@ -385,11 +400,11 @@ TEST_F(ManagerOnQtTest, WalksOverASectionRepaintOnce) {
         // Once for the rows, and once more when the scroll bar comes or goes.
         EXPECT_GE(counter.paints, 1);
         EXPECT_LE(counter.paints, 2);
-        EXPECT_EQ(changes, 0);
+        EXPECT_LE(changes, (std::is_same_v<TypeParam, QtModelSubject> ? 1 : 0));
     }
-    viewport()->removeEventFilter(&counter);
-    EXPECT_TRUE(t.subject.item(keys.back())->isExpanded());
-    EXPECT_EQ(t.imageOf(keys.back()), "chkoff");
+    this->viewport()->removeEventFilter(&counter);
+    EXPECT_EQ(this->t.node(keys.back())->Expanded(), rt::True16);
+    EXPECT_EQ(this->t.imageOf(keys.back()), "chkoff");
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 #pragma once
-// The two tree views that the tests hold side by side: the in-memory one and
-// the one over a shown Qt widget (offscreen). Both offer what a user does:
+// The tree views that the tests hold side by side: the in-memory one and
+// the two over a shown Qt widget (offscreen). Both offer what a user does:
 // the Qt one through real mouse and key events on the widget.
 
 #include <QTest>
@@ -9,8 +9,10 @@
 
 #include <iterator>
 #include <string>
+#include <type_traits>
 
 #include "adapters/qt/qt_keys.h"
+#include "adapters/qt/qt_model_tree_view.h"
 #include "adapters/qt/qt_tree_view.h"
 #include "outside/memory_tree.h"
 
@@ -60,28 +62,40 @@ struct MemorySubject {
 };
 
 // A tree view over its own widget, shown at a size that holds a few dozen
-// rows.
-struct QtSubject {
-    rt::Ref<qt_tree::QtTreeView> view = rt::make<qt_tree::QtTreeView>();
+// rows: the one over a QTreeWidget, or the one over a model in a QTreeView.
+template <class View>
+struct QtSubjectOf {
+    rt::Ref<View> view = rt::make<View>();
 
-    QtSubject() {
+    QtSubjectOf() {
         widget()->resize(360, 480);  // inside the offscreen screen (800 x 600)
         widget()->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(widget()));
     }
 
     tree::TreeView& tree() { return *view; }
-    QTreeWidget* widget() { return view->widget(); }
+    auto* widget() { return view->widget(); }
     void checkInvariants() { view->checkInvariants(); }
     void offerToolTip(bool offers) { view->setOffersToolTipText(offers); }
 
-    QTreeWidgetItem* item(const std::string& key) { return view->itemOf(view->Nodes()->Item(rt::Variant(key))); }
+    QTreeWidgetItem* item(const std::string& key)
+        requires std::is_same_v<View, qt_tree::QtTreeView>
+    {
+        return view->itemOf(view->Nodes()->Item(rt::Variant(key)));
+    }
+    // The model index of a node's row.
+    QModelIndex indexOf(const std::string& key) {
+        if constexpr (std::is_same_v<View, qt_tree::QtTreeView>)
+            return widget()->indexFromItem(item(key));
+        else
+            return view->indexOf(view->Nodes()->Item(rt::Variant(key)));
+    }
     // The centre of a node's row in viewport pixels; the row must be
     // showing (its parents open), and is scrolled into view.
     QPoint centreOf(const std::string& key) {
-        QTreeWidgetItem* it = item(key);
-        widget()->scrollToItem(it);
-        const QRect rect = widget()->visualItemRect(it);
+        const QModelIndex index = indexOf(key);
+        widget()->scrollTo(index);
+        const QRect rect = widget()->visualRect(index);
         EXPECT_TRUE(rect.isValid()) << key << " has no row on screen";
         return rect.center();
     }
@@ -96,5 +110,8 @@ struct QtSubject {
     // The platform's own pointer move (the cursor moves over the window).
     void movePointer(QPointF point) { QTest::mouseMove(widget()->viewport(), point.toPoint()); }
 };
+
+using QtSubject = QtSubjectOf<qt_tree::QtTreeView>;
+using QtModelSubject = QtSubjectOf<qt_tree::QtModelTreeView>;
 
 }  // namespace qt_tests

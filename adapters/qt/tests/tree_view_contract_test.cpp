@@ -69,11 +69,13 @@ protected:
 struct SubjectNames {
     template <class T>
     static std::string GetName(int) {
-        return std::is_same_v<T, MemorySubject> ? "Memory" : "Qt";
+        if constexpr (std::is_same_v<T, MemorySubject>) return "Memory";
+        if constexpr (std::is_same_v<T, QtSubject>) return "Qt";
+        return "QtModel";
     }
 };
 
-using Subjects = ::testing::Types<MemorySubject, QtSubject>;
+using Subjects = ::testing::Types<MemorySubject, QtSubject, QtModelSubject>;
 TYPED_TEST_SUITE(TreeViewContract, Subjects, SubjectNames);
 
 TYPED_TEST(TreeViewContract, AddPlacesTheNodeByRelativeAndRelationship) {

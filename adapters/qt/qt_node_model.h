@@ -1,0 +1,53 @@
+#pragma once
+// The nodes of a model tree view as a Qt item model, for any QTreeView: one
+// column, a node's text for display and editing, its picture as decoration
+// and its key under Qt::UserRole. The model reads the view's node data as it
+// is asked; the data tells it of every change.
+
+#include <QAbstractItemModel>
+#include <memory>
+
+#include "adapters/qt/qt_model_data.h"
+
+namespace qt_tree {
+
+class NodeModel final : public QAbstractItemModel {
+public:
+    NodeModel(std::shared_ptr<ModelData> data, QObject* parent);
+
+    QModelIndex index(int row, int column, const QModelIndex& parent = QModelIndex()) const override;
+    QModelIndex parent(const QModelIndex& child) const override;
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+    bool hasChildren(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    // A user's edit of a node's text.
+    bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+    QModelIndex nodeIndex(int32_t node) const;
+    // The node data's changes, told to the views.
+    void beginAdd(int32_t parent, int row);
+    void endAdd();
+    void beginClear();
+    void endClear();
+    void textChanged(int32_t node);
+    // Told with the next run of the event loop, runs of rows at a time.
+    void imageChanged(int32_t node);
+
+private:
+    // The owner of an index's children: NoNode for the roots, or -2 for an
+    // index that is no node of this model.
+    int32_t ownerOf(const QModelIndex& parent) const;
+    void tellImageChanges();
+
+    std::shared_ptr<ModelData> data_;
+    // Rows whose image changed and that are not told yet: one run of rows
+    // under one owner.
+    int32_t changedOwner_ = NoNode;
+    int changedFirst_ = -1;
+    int changedLast_ = -1;
+    bool tellingPending_ = false;
+};
+
+}  // namespace qt_tree

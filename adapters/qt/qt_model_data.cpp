@@ -31,10 +31,9 @@ private:
 
 ModelData::~ModelData() { orphanObjects(); }
 
-bool ModelData::usable() const noexcept {
-    // A host may have given its widget another model: the nodes no longer show.
-    return !viewGone && !widgetGone && model && view && view->model() == model.data();
-}
+bool ModelData::usable() const noexcept { return !viewGone && !widgetGone && model; }
+
+bool ModelData::showsModel() const { return view && view->model() == static_cast<QAbstractItemModel*>(model.data()); }
 
 int32_t ModelData::add(const rt::Variant& relative, const rt::Variant& relationship, const rt::Variant& key,
                        const rt::Variant& text, const rt::Variant& image) {
@@ -51,11 +50,20 @@ int32_t ModelData::add(const rt::Variant& relative, const rt::Variant& relations
     std::vector<int32_t>& siblings = childLists[static_cast<size_t>(parent + 1)];
     makeRoom(siblings);
     const int row = before == NoNode ? static_cast<int>(siblings.size()) : rows[static_cast<size_t>(before)];
+    // Only rows appended under one owner wait to be told together.
+    const bool append = before == NoNode;
+    if (!append || (owedRows != 0 && owedOwner != parent)) tellOwedRows();
     insert(std::move(node));
 
-    {
+    if (append) {
+        siblings.push_back(index);
+        rows.push_back(row);
+        childLists.emplace_back();
+        owedOwner = parent;
+        if (owedRows++ == 0) model->owesRows();
+    } else {
         Changing changing(changingRows);
-        model->beginAdd(parent, row);
+        model->beginAdd(parent, row, row);
         siblings.insert(siblings.begin() + row, index);
         for (size_t r = static_cast<size_t>(row) + 1; r < siblings.size(); ++r)
             rows[static_cast<size_t>(siblings[r])] = static_cast<int32_t>(r);
@@ -69,6 +77,15 @@ int32_t ModelData::add(const rt::Variant& relative, const rt::Variant& relations
     return index;
 }
 
+void ModelData::tellOwedRows() {
+    if (owedRows == 0 || changingRows || !model) return;
+    Changing changing(changingRows);
+    const int32_t all = static_cast<int32_t>(childrenOf(owedOwner).size());
+    model->beginAdd(owedOwner, all - owedRows, all - 1);
+    owedRows = 0;
+    model->endAdd();
+}
+
 void ModelData::clear() {
     if (changingRows) throw rt::errInvalidCall();
     tree::DroppedNodes old;
@@ -78,6 +95,7 @@ void ModelData::clear() {
         old = takeAll();
         childLists.assign(1, {});
         rows.clear();
+        owedRows = 0;
         model->endClear();
     }
     // `old` goes last, once the tree is consistent again.
@@ -86,6 +104,7 @@ void ModelData::clear() {
 void ModelData::forgetWidget() {
     // The model goes with the widget: nothing is told any more.
     widgetGone = true;
+    owedRows = 0;
     childLists.assign(1, {});
     rows.clear();
     tree::DroppedNodes old = takeAll();
@@ -97,15 +116,25 @@ int32_t ModelData::nodeAt(const QModelIndex& index) const {
     return node < static_cast<quintptr>(count()) ? static_cast<int32_t>(node) : NoNode;
 }
 
-QModelIndex ModelData::modelIndexOf(int32_t index) const { return model ? model->nodeIndex(index) : QModelIndex(); }
+QModelIndex ModelData::modelIndexOf(int32_t index) const {
+    if (!model) return {};
+    // The row must be told before anyone gets its index.
+    const_cast<ModelData*>(this)->tellOwedRows();
+    return model->nodeIndex(index);
+}
 
 void ModelData::setText(int32_t index, const std::string& text) {
     nodes[index].text = text;
+    tellOwedRows();
     model->textChanged(index);
 }
 
 void ModelData::setImage(int32_t index, const rt::Variant& image) {
+    const int32_t before = nodes[index].image;
     NodeStore::setImage(index, image);
+    // The same image again changes nothing that anyone could see.
+    if (nodes[index].image == before) return;
+    tellOwedRows();
     model->imageChanged(index);
     repaintSoon();
     if (imageChanged) imageChanged(index);
@@ -115,7 +144,7 @@ int16_t ModelData::expanded(int32_t index) const {
     const int16_t given = expandedValues[static_cast<size_t>(index)];
     // Only a node with children opens in the widget, where the user may
     // have opened or closed it since the last set.
-    if (nodes[index].children == 0) return given;
+    if (nodes[index].children == 0 || !showsModel()) return given;
     if (!view->isExpanded(modelIndexOf(index))) return rt::False16;
     return given != 0 ? given : rt::True16;
 }
@@ -128,6 +157,7 @@ void ModelData::setExpanded(int32_t index, int16_t value) {
 }
 
 void ModelData::showExpanded(int32_t index, bool open) {
+    if (!showsModel()) return;
     const QModelIndex at = modelIndexOf(index);
     if (view->isExpanded(at) == open) return;
     // A shown widget lays its rows out again at every open or close, unless a
@@ -139,10 +169,11 @@ void ModelData::showExpanded(int32_t index, bool open) {
 }
 
 bool ModelData::isSelected(int32_t index) const {
-    return view->selectionModel() && view->selectionModel()->isSelected(modelIndexOf(index));
+    return showsModel() && view->selectionModel() && view->selectionModel()->isSelected(modelIndexOf(index));
 }
 
 void ModelData::setSelected(int32_t index, int16_t selected) {
+    if (!showsModel()) return;
     const QModelIndex at = modelIndexOf(index);
     if (selected == 0) {
         if (view->selectionModel()) view->selectionModel()->select(at, QItemSelectionModel::Deselect);
@@ -173,7 +204,7 @@ void ModelData::checkInvariants() const {
                 broken(nodeName(c) + " has the wrong row");
         }
         if (row != children.size()) broken("the model shows more rows among " + ownerName(owner) + " than are linked");
-        if (model->rowCount(modelIndexOf(owner)) != static_cast<int>(row))
+        if (owedRows == 0 && model->rowCount(model->nodeIndex(owner)) != static_cast<int>(row))
             broken("the model counts other rows among " + ownerName(owner));
     }
 }

@@ -4,11 +4,16 @@
 // each node stands among its siblings, which the model's indexes need: a
 // node's row, and each owner's children by row.
 //
-// The model learns of every new row as it is added (an appended row moves no
-// other row, so Qt's views take it in cheaply); image changes are told as one
-// change of data per run of rows, once the event loop runs again, because a
-// walk over a section changes many rows and the model always reads the node
-// data itself.
+// Rows appended one after another under one owner are told to the model's
+// views as one insertion: the model counts them only once told, and tells
+// them before anything can see them. Reading the model's rows, any other
+// change of the tree, any request of the view for a node's row, and the
+// event loop (before it paints or lays anything out) all tell the owed rows
+// first. A node inserted before others is told at once.
+//
+// Image changes are told as changes of data, one per run of neighbouring
+// rows, once the event loop runs again: a walk over a section changes many
+// rows, and the model always reads the node data itself.
 
 #include <QPointer>
 #include <cstdint>
@@ -29,6 +34,10 @@ struct ModelData final : ViewData {
     // The model is telling its views of a change: the tree stays as it is
     // until it has told them.
     bool changingRows = false;
+    // Rows appended under owedOwner and not told yet: the last owedRows of
+    // its children.
+    int32_t owedOwner = NoNode;
+    int32_t owedRows = 0;
 
     ~ModelData() override;
     bool usable() const noexcept override;
@@ -41,6 +50,13 @@ struct ModelData final : ViewData {
     int32_t nodeAt(const QModelIndex& index) const override;
     QModelIndex modelIndexOf(int32_t index) const override;
     const std::vector<int32_t>& childrenOf(int32_t owner) const { return childLists[static_cast<size_t>(owner + 1)]; }
+    // How many of an owner's children the model has told.
+    int32_t toldChildren(int32_t owner) const {
+        const auto all = static_cast<int32_t>(childrenOf(owner).size());
+        return owner == owedOwner ? all - owedRows : all;
+    }
+    // Tells the model's views of the owed rows.
+    void tellOwedRows();
 
     void setText(int32_t index, const std::string& text) override;
     void setImage(int32_t index, const rt::Variant& image) override;
@@ -52,6 +68,8 @@ struct ModelData final : ViewData {
     void checkInvariants() const override;
 
 private:
+    // The widget shows this data's model (a host may have given it another).
+    bool showsModel() const;
     // Opens or closes a node with children in the widget.
     void showExpanded(int32_t index, bool open);
 };

@@ -1,12 +1,17 @@
 #include "adapters/qt/qt_node_model.h"
 
+#include <QCoreApplication>
+#include <QEvent>
 #include <QMetaObject>
+#include <algorithm>
 #include <utility>
 
 namespace qt_tree {
 namespace {
 
 constexpr int32_t Foreign = -2;
+
+const QEvent::Type TellOwedRows = static_cast<QEvent::Type>(QEvent::registerEventType());
 
 }  // namespace
 
@@ -21,11 +26,10 @@ int32_t NodeModel::ownerOf(const QModelIndex& parent) const {
 }
 
 QModelIndex NodeModel::index(int row, int column, const QModelIndex& parent) const {
+    data_->tellOwedRows();
     const int32_t owner = ownerOf(parent);
-    if (owner == Foreign || column != 0 || row < 0) return {};
-    const std::vector<int32_t>& children = data_->childrenOf(owner);
-    if (static_cast<size_t>(row) >= children.size()) return {};
-    return createIndex(row, 0, static_cast<quintptr>(children[static_cast<size_t>(row)]));
+    if (owner == Foreign || column != 0 || row < 0 || row >= data_->toldChildren(owner)) return {};
+    return createIndex(row, 0, static_cast<quintptr>(data_->childrenOf(owner)[static_cast<size_t>(row)]));
 }
 
 QModelIndex NodeModel::parent(const QModelIndex& child) const {
@@ -35,8 +39,9 @@ QModelIndex NodeModel::parent(const QModelIndex& child) const {
 }
 
 int NodeModel::rowCount(const QModelIndex& parent) const {
+    data_->tellOwedRows();
     const int32_t owner = ownerOf(parent);
-    return owner == Foreign ? 0 : static_cast<int>(data_->childrenOf(owner).size());
+    return owner == Foreign ? 0 : data_->toldChildren(owner);
 }
 
 int NodeModel::columnCount(const QModelIndex& parent) const { return ownerOf(parent) == Foreign ? 0 : 1; }
@@ -82,16 +87,30 @@ QModelIndex NodeModel::nodeIndex(int32_t node) const {
     return createIndex(data_->rows[static_cast<size_t>(node)], 0, static_cast<quintptr>(node));
 }
 
-void NodeModel::beginAdd(int32_t parent, int row) {
-    // A run of changed rows may move: tell it first.
-    if (changedFirst_ >= 0) tellImageChanges();
-    beginInsertRows(nodeIndex(parent), row, row);
+bool NodeModel::event(QEvent* event) {
+    if (event->type() != TellOwedRows) return QAbstractItemModel::event(event);
+    owedRowsPosted_ = false;
+    data_->tellOwedRows();
+    return true;
+}
+
+void NodeModel::owesRows() {
+    if (owedRowsPosted_) return;
+    owedRowsPosted_ = true;
+    // Ahead of the events already waiting, paints among them.
+    QCoreApplication::postEvent(this, new QEvent(TellOwedRows), Qt::HighEventPriority);
+}
+
+void NodeModel::beginAdd(int32_t parent, int first, int last) {
+    // Changed rows may move: tell them first.
+    if (!changed_.empty()) tellImageChanges();
+    beginInsertRows(nodeIndex(parent), first, last);
 }
 
 void NodeModel::endAdd() { endInsertRows(); }
 
 void NodeModel::beginClear() {
-    changedFirst_ = -1;
+    changed_.clear();
     beginResetModel();
 }
 
@@ -105,30 +124,35 @@ void NodeModel::textChanged(int32_t node) {
 void NodeModel::imageChanged(int32_t node) {
     const int32_t owner = data_->nodes[node].parent;
     const int row = data_->rows[static_cast<size_t>(node)];
-    if (changedFirst_ >= 0 && owner == changedOwner_) {
-        changedFirst_ = std::min(changedFirst_, row);
-        changedLast_ = std::max(changedLast_, row);
-    } else {
-        if (changedFirst_ >= 0) tellImageChanges();
-        changedOwner_ = owner;
-        changedFirst_ = changedLast_ = row;
+    if (!changed_.empty()) {
+        Run& last = changed_.back();
+        if (last.owner == owner && row >= last.first - 1 && row <= last.last + 1) {
+            last.first = std::min(last.first, row);
+            last.last = std::max(last.last, row);
+            return;
+        }
     }
+    // Scattered changes are told in bursts, so that the list stays short.
+    if (changed_.size() == 256) tellImageChanges();
+    changed_.push_back({owner, row, row});
     if (!tellingPending_) {
         tellingPending_ = true;
         QMetaObject::invokeMethod(
             this,
             [this] {
                 tellingPending_ = false;
-                if (changedFirst_ >= 0) tellImageChanges();
+                tellImageChanges();
             },
             Qt::QueuedConnection);
     }
 }
 
 void NodeModel::tellImageChanges() {
-    const int first = std::exchange(changedFirst_, -1);
-    const QModelIndex owner = nodeIndex(changedOwner_);
-    emit dataChanged(index(first, 0, owner), index(changedLast_, 0, owner), {Qt::DecorationRole});
+    const std::vector<Run> runs = std::exchange(changed_, {});
+    for (const Run& run : runs) {
+        const QModelIndex owner = nodeIndex(run.owner);
+        emit dataChanged(index(run.first, 0, owner), index(run.last, 0, owner), {Qt::DecorationRole});
+    }
 }
 
 }  // namespace qt_tree

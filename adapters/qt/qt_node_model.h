@@ -2,10 +2,12 @@
 // The nodes of a model tree view as a Qt item model, for any QTreeView: one
 // column, a node's text for display and editing, its picture as decoration
 // and its key under Qt::UserRole. The model reads the view's node data as it
-// is asked; the data tells it of every change.
+// is asked; the data tells it of every change. Asking for rows first has the
+// data tell the rows that it owes (qt_model_data.h).
 
 #include <QAbstractItemModel>
 #include <memory>
+#include <vector>
 
 #include "adapters/qt/qt_model_data.h"
 
@@ -24,10 +26,14 @@ public:
     // A user's edit of a node's text.
     bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
+    bool event(QEvent* event) override;
 
     QModelIndex nodeIndex(int32_t node) const;
     // The node data's changes, told to the views.
-    void beginAdd(int32_t parent, int row);
+    void beginAdd(int32_t parent, int first, int last);
+    // The data owes rows: they are told before the event loop handles
+    // anything else.
+    void owesRows();
     void endAdd();
     void beginClear();
     void endClear();
@@ -42,12 +48,16 @@ private:
     void tellImageChanges();
 
     std::shared_ptr<ModelData> data_;
-    // Rows whose image changed and that are not told yet: one run of rows
-    // under one owner.
-    int32_t changedOwner_ = NoNode;
-    int changedFirst_ = -1;
-    int changedLast_ = -1;
+    // Rows whose image changed and that are not told yet, as runs of
+    // neighbouring rows under one owner.
+    struct Run {
+        int32_t owner;
+        int first;
+        int last;
+    };
+    std::vector<Run> changed_;
     bool tellingPending_ = false;
+    bool owedRowsPosted_ = false;
 };
 
 }  // namespace qt_tree

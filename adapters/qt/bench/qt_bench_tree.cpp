@@ -30,7 +30,7 @@ std::vector<std::string> itemKeys(const std::string& prefix, int64_t n) {
 
 void settle() { QApplication::processEvents(); }
 
-void showWidget(QTreeWidget& widget) {
+void showWidget(QWidget& widget) {
     widget.resize(360, 480);
     widget.show();
     if (!QTest::qWaitForWindowExposed(&widget)) std::fprintf(stderr, "the widget was not shown\n");
@@ -41,6 +41,10 @@ ManagedTree::ManagedTree(Way way) {
     outside::registerErrorHandlerStandIn([](const std::string&) { reports.fetch_add(1, std::memory_order_relaxed); });
     Sarn10B::frmKwAmbrTvsA::drop();
     if (way == Way::ManagerOnQt) {
+        auto qtView = rt::make<qt_tree::QtModelTreeView>();
+        showWidget(*qtView->widget());
+        tv = qtView;
+    } else if (way == Way::ManagerOnQtWidget) {
         auto qtView = rt::make<qt_tree::QtTreeView>();
         showWidget(*qtView->widget());
         tv = qtView;

@@ -1,7 +1,7 @@
 #pragma once
 // What the Qt benchmarks share: a shown tree widget that the style manager
-// drives through the Qt tree view, and a shown tree widget that direct Qt
-// code drives, each with one section "S".
+// drives through a Qt tree view, and a shown tree widget that direct Qt code
+// drives, each with one section "S".
 //
 // A job ends when the widget has painted what it changed, so each timed
 // iteration ends by handling the pending events: work that either side
@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "adapters/qt/qt_model_tree_view.h"
 #include "adapters/qt/qt_tree_view.h"
 #include "outside/memory_tree.h"
 #include "manager/style_manager.h"
@@ -31,19 +32,22 @@ std::vector<std::string> itemKeys(const std::string& prefix, int64_t n);
 void settle();
 
 // A shown widget of the size of a settings dialog's tree.
-void showWidget(QTreeWidget& widget);
+void showWidget(QWidget& widget);
 
-// The ways every job is done: through the manager on the Qt tree view (the
-// subject), through the manager on the in-memory tree view (what the manager
-// costs without any widget), and directly against Qt with check states or
-// with icons (the baselines).
-enum class Way { ManagerOnQt, ManagerOnMemory, DirectCheckState, DirectIcon };
+// The ways every job is done: through the manager on the Qt tree view over
+// a QTreeView (the subject), on the one that wraps a host's QTreeWidget, and
+// on the in-memory tree view (what the manager costs without any widget);
+// and directly against Qt with check states or with icons (the baselines).
+enum class Way { ManagerOnQt, ManagerOnQtWidget, ManagerOnMemory, DirectCheckState, DirectIcon };
 
-inline bool byManager(Way way) { return way == Way::ManagerOnQt || way == Way::ManagerOnMemory; }
+inline bool byManager(Way way) {
+    return way == Way::ManagerOnQt || way == Way::ManagerOnQtWidget || way == Way::ManagerOnMemory;
+}
 
 // Registers a job once for each way: "Job/manager_on_qt/32767", ...
 #define QT_BENCH_JOB(job, ...)                                                                       \
     BENCHMARK_CAPTURE(job, manager_on_qt, Way::ManagerOnQt)->__VA_ARGS__;                            \
+    BENCHMARK_CAPTURE(job, manager_on_qt_widget, Way::ManagerOnQtWidget)->__VA_ARGS__;               \
     BENCHMARK_CAPTURE(job, manager_on_memory, Way::ManagerOnMemory)->__VA_ARGS__;                    \
     BENCHMARK_CAPTURE(job, direct_qt_checkstate, Way::DirectCheckState)->__VA_ARGS__;                \
     BENCHMARK_CAPTURE(job, direct_qt_icon, Way::DirectIcon)->__VA_ARGS__

@@ -31,8 +31,6 @@ private:
 
 ModelData::~ModelData() { orphanObjects(); }
 
-bool ModelData::usable() const noexcept { return !viewGone && !widgetGone && model; }
-
 bool ModelData::showsModel() const { return view && view->model() == static_cast<QAbstractItemModel*>(model.data()); }
 
 int32_t ModelData::add(const rt::Variant& relative, const rt::Variant& relationship, const rt::Variant& key,
@@ -102,7 +100,8 @@ void ModelData::clear() {
 }
 
 void ModelData::forgetWidget() {
-    // The model goes with the widget: nothing is told any more.
+    // The model goes with the widget (or alone, if a host deletes it):
+    // nothing is told any more.
     widgetGone = true;
     owedRows = 0;
     childLists.assign(1, {});
@@ -135,8 +134,9 @@ void ModelData::setImage(int32_t index, const rt::Variant& image) {
     // The same image again changes nothing that anyone could see.
     if (nodes[index].image == before) return;
     tellOwedRows();
+    // The widget repaints what the model tells it changed, and only what
+    // shows of that.
     model->imageChanged(index);
-    repaintSoon();
     if (imageChanged) imageChanged(index);
 }
 

@@ -40,7 +40,6 @@ struct ModelData final : ViewData {
     int32_t owedRows = 0;
 
     ~ModelData() override;
-    bool usable() const noexcept override;
 
     int32_t add(const rt::Variant& relative, const rt::Variant& relationship, const rt::Variant& key,
                 const rt::Variant& text, const rt::Variant& image) override;

@@ -21,6 +21,10 @@ QtModelTreeView::QtModelTreeView(std::shared_ptr<ModelData> data, QTreeView* wid
     // The widget keeps the model: a widget that outlives its view keeps
     // showing the nodes it had.
     data_->model = new NodeModel(data_, widget);
+    // Deleted with the widget, or by a host alone: the nodes cannot show.
+    QObject::connect(data_->model, &QObject::destroyed, [weak = std::weak_ptr<ModelData>(data_)] {
+        if (auto d = weak.lock(); d && !d->widgetGone) d->forgetWidget();
+    });
     if (ownsWidget) {
         prepareOwnWidget(*widget);
     } else {

@@ -235,6 +235,18 @@ TEST(QtModelTreeViewHost, AWidgetThatTheHostDeletesFailsEveryCallWith35605) {
     EXPECT_FALSE(view->indexOf(a).isValid());
 }
 
+TEST(QtModelTreeViewHost, AModelThatTheHostDeletesFailsEveryCallWith35605) {
+    QTreeView host;
+    auto view = rt::make<qt_tree::QtModelTreeView>(&host);
+    auto a = view->Nodes()->Add(rt::Missing{}, rt::Missing{}, "A", "a", rt::Missing{});
+    view->Nodes()->Add("A", tree::tvwChild, "B", "b", rt::Missing{});
+    delete view->model();
+    EXPECT_EQ(errorNumberOf([&] { a->Key(); }), 35605);
+    EXPECT_EQ(errorNumberOf([&] { view->Nodes()->Count(); }), 35605);
+    EXPECT_EQ(host.model(), nullptr);
+    QApplication::processEvents();  // nothing owed is told to a model that is gone
+}
+
 TEST(QtModelTreeViewHost, AWidgetOutlivesItsViewShowingItsNodes) {
     QTreeView host;
     host.resize(200, 200);

@@ -16,7 +16,7 @@ void findItem(outside::Trap& trap, const rt::ObjectRef& tv, const std::string& s
               bool keepWalking, Act act, Other other) {
     auto section = walk::addressSection(trap, tv, sSection, walk::Order::FirstChildThenCount);
     walk::forEachItem(trap, section, [&](rt::Ref<tree::TreeNode>& item) {
-        if (trap.test([&] { return rt::textEquals(sKey, need(item).Key()); })) {
+        if (trap.test([&] { return need(item).keyIs(sKey); })) {
             act(item);
             return keepWalking;
         }

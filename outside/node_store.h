@@ -80,16 +80,22 @@ struct DroppedNodes {
 // fold its own way) goes to the full comparison.
 inline bool sameImageKey(std::string_view stored, std::string_view key) {
     const size_t common = std::min(stored.size(), key.size());
+    bool beyondAscii = false;
     for (size_t i = 0; i < common; ++i) {
         const auto x = static_cast<unsigned char>(stored[i]);
         const auto y = static_cast<unsigned char>(key[i]);
-        if (x == y && x < 0x80 && (x | 0x20) != 'i') continue;
+        // The same byte is the same under any rule of folding.
+        if (x == y) {
+            beyondAscii |= x >= 0x80;
+            continue;
+        }
         if ((x | y) >= 0x80 || (x | 0x20) == 'i' || (y | 0x20) == 'i') return rt::textEquals(stored, key);
         // Two different ASCII characters: equal only as letters of two cases.
         if ((x | 0x20) != (y | 0x20) || (x | 0x20) < 'a' || (x | 0x20) > 'z') return false;
     }
+    if (stored.size() == key.size()) return true;
     // Each ASCII character folds to one, so a longer text differs.
-    return stored.size() == key.size();
+    return beyondAscii && rt::textEquals(stored, key);
 }
 
 class NodeStore : public std::enable_shared_from_this<NodeStore> {

@@ -19,6 +19,9 @@ int32_t StoredNode::indexIn(const NodeStore& store) const {
 }
 
 std::string StoredNode::Key() { return record().key; }
+// Compared as image keys are: plain ASCII byte by byte, anything else by the
+// full rule.
+bool StoredNode::keyIs(std::string_view key) { return sameImageKey(record().key, key); }
 std::string StoredNode::Text() { return record().text; }
 void StoredNode::setText(const std::string& text) { live()->setText(index_, text); }
 rt::Variant StoredNode::Tag() {

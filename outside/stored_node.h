@@ -21,6 +21,7 @@ public:
     StoredNode& operator=(const StoredNode&) = delete;
 
     std::string Key() override;
+    bool keyIs(std::string_view key) override;
     std::string Text() override;
     void setText(const std::string& text) override;
     rt::Variant Tag() override;

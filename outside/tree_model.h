@@ -30,6 +30,10 @@ enum Relationship : int32_t {
 class TreeNode : public rt::Object {
 public:
     virtual std::string Key() = 0;
+    // Key equals key without regard to case. It reads the key as Key does
+    // (and fails as it does); a view that holds its keys may answer without
+    // copying one.
+    virtual bool keyIs(std::string_view key) { return rt::textEquals(key, Key()); }
     virtual std::string Text() = 0;
     virtual void setText(const std::string& text) = 0;
     virtual rt::Variant Tag() = 0;

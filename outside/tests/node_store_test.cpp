@@ -82,7 +82,10 @@ TEST(NodeStore, ComparesImageKeysAsTextsAre) {
         {"chkon", "chkon"},   {"CHKON", "chkon"},   {"chkon", "chkoff"}, {"chk", "chkon"},   {"chkon", "chk"},
         {"", ""},             {"", "opton"},        {"@", "`"},          {"[", "{"},         {"opt_on", "OPT_ON"},
         {"Icon", "icon"},     {"ICON", "\xc4\xb1" "con"}, {"\xc4\xb0" "con", "icon"}, {"\xc3\x84pfel", "\xc3\xa4PFEL"},
-        {"stra\xc3\x9f" "e", "STRASSE"}, {"ab\xc3\x9f", "ab"}, {"x1", "X1"}, {"x1", "x2"},
+        {"stra\xc3\x9f" "e", "STRASSE"}, {"ab\xc3\x9f", "ab"}, {"x1", "x2"},
+        // The same bytes first, then a difference or one text longer.
+        {"i", "i"},           {"ii", "iI"},         {"\xc3\xa4", "\xc3\xa4x"}, {"\xc3\xa4ss", "\xc3\xa4\xc3\x9f"},
+        {"\xc3\xa4X", "\xc3\xa4x"}, {"OB000001", "OB032767"}, {"OB000001", "ob000001"},
     };
     for (const char* locale : {"en_US", "tr_TR.UTF-8"}) {
         rt::setTextLocale(locale);

@@ -53,9 +53,9 @@ WidgetHooks::WidgetHooks(std::shared_ptr<QtTreeView::Store> store, QTreeWidget* 
     });
     connect(widget, &QObject::destroyed, this, [this] { store_->forgetWidget(); });
     accessible_ = std::make_unique<AccessibleItems>(
-        widget, [this](const QTreeWidgetItem* item) { return describe(item); },
-        [s](QTreeWidgetItem* item) { clickItem(s, item); });
-    store_->imageChanged = [this](int32_t index) { accessible_->imageChanged(store_->items[index]); };
+        widget, [this, widget](const QModelIndex& index) { return describe(widget->itemFromIndex(index)); },
+        [s, widget](const QModelIndex& index) { clickItem(s, widget->itemFromIndex(index)); });
+    store_->imageChanged = [this, widget](int32_t i) { accessible_->imageChanged(widget->indexFromItem(store_->items[i])); };
 }
 
 WidgetHooks::~WidgetHooks() {

@@ -8,6 +8,7 @@
 #include <QPointer>
 #include <QScrollBar>
 #include <QTreeView>
+#include <memory>
 #include <unordered_set>
 #include <utility>
 #include <vector>
@@ -174,6 +175,7 @@ public:
     QAccessibleInterface* cell(const QModelIndex& index) const;
     // The description of a row's own cell if one was made, or 0.
     QAccessible::Id madeCell(const QModelIndex& row) const;
+    bool hasCells() const { return !cells_.isEmpty(); }
 
 private:
     int columns() const { return columnCount(*view()); }
@@ -186,6 +188,16 @@ private:
     // elsewhere leave the key of a cell as it is.
     mutable QHash<QPersistentModelIndex, QAccessible::Id> cells_;
     mutable qsizetype cellsAfterLastDrop_ = 0;
+    // The cells of column 0 by their rows' indexes as they are now. Making a
+    // persistent index to look a row up costs more than the change of its
+    // image key, and a walk changes every row; so changes look here, and
+    // this is made again once the model has inserted, removed or moved rows
+    // or columns (or the view has another model).
+    void watchModel(const QAbstractItemModel* model) const;
+    mutable QHash<QModelIndex, QAccessible::Id> rowCells_;
+    mutable bool rowCellsStale_ = true;
+    mutable QPointer<const QAbstractItemModel> watchedModel_;
+    mutable std::unique_ptr<QObject> modelWatch_;  // holds the connections to the watched model
     mutable std::vector<QAccessible::Id> headers_;
 };
 
@@ -435,10 +447,13 @@ QAccessibleInterface* AccessibleTree::cell(const QModelIndex& index) const {
     if (const auto found = cells_.constFind(key); found != cells_.cend()) {
         if (QAccessibleInterface* known = QAccessible::accessibleInterface(found.value())) return known;
         cells_.erase(found);
+        rowCellsStale_ = true;
     }
     if (cells_.size() >= 2 * cellsAfterLastDrop_ + 64) dropCellsOfGoneRows();
     auto* made = new AccessibleCell(this, index);
-    cells_.insert(key, QAccessible::registerAccessibleInterface(made));
+    const QAccessible::Id id = QAccessible::registerAccessibleInterface(made);
+    cells_.insert(key, id);
+    if (index.column() == 0 && !rowCellsStale_) rowCells_.insert(index, id);
     return made;
 }
 
@@ -453,13 +468,40 @@ void AccessibleTree::dropCellsOfGoneRows() const {
         }
     }
     cellsAfterLastDrop_ = cells_.size();
+    rowCellsStale_ = true;
 }
 
 QAccessible::Id AccessibleTree::madeCell(const QModelIndex& row) const {
     // Only a cell that assistive technology has asked for can be out of
     // date; with none asked for, nothing is looked up.
-    if (cells_.isEmpty() || !row.isValid() || row.model() != view()->model()) return 0;
-    return cells_.value(QPersistentModelIndex(row), 0);
+    if (cells_.isEmpty() || !row.isValid()) return 0;
+    const QAbstractItemModel* model = view()->model();
+    if (row.model() != model) return 0;
+    if (model != watchedModel_) watchModel(model);
+    if (rowCellsStale_) {
+        rowCells_.clear();
+        for (auto it = cells_.cbegin(); it != cells_.cend(); ++it)
+            if (it.key().isValid() && it.key().column() == 0 && it.key().model() == model)
+                rowCells_.insert(it.key(), it.value());
+        rowCellsStale_ = false;
+    }
+    return rowCells_.value(row, 0);
+}
+
+void AccessibleTree::watchModel(const QAbstractItemModel* model) const {
+    modelWatch_ = std::make_unique<QObject>();
+    watchedModel_ = model;
+    rowCellsStale_ = true;
+    const auto stale = [this] { rowCellsStale_ = true; };
+    QObject* watch = modelWatch_.get();
+    QObject::connect(model, &QAbstractItemModel::rowsInserted, watch, stale);
+    QObject::connect(model, &QAbstractItemModel::rowsRemoved, watch, stale);
+    QObject::connect(model, &QAbstractItemModel::rowsMoved, watch, stale);
+    QObject::connect(model, &QAbstractItemModel::columnsInserted, watch, stale);
+    QObject::connect(model, &QAbstractItemModel::columnsRemoved, watch, stale);
+    QObject::connect(model, &QAbstractItemModel::columnsMoved, watch, stale);
+    QObject::connect(model, &QAbstractItemModel::layoutChanged, watch, stale);
+    QObject::connect(model, &QAbstractItemModel::modelReset, watch, stale);
 }
 
 AccessibleItems::AccessibleItems(QTreeView* view, Describe describe, Click click)
@@ -484,6 +526,8 @@ AccessibleItems::~AccessibleItems() {
         QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(tree));
     }
 }
+
+bool AccessibleItems::knowsRows() const { return tree_ && tree_->hasCells(); }
 
 void AccessibleItems::imageChanged(const QModelIndex& index) {
     const QAccessible::Id id = tree_ ? tree_->madeCell(index) : 0;

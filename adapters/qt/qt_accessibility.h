@@ -71,6 +71,10 @@ public:
     // again, so that a walk that switches every option off and one on again
     // tells only what changed in the end.
     void imageChanged(const QModelIndex& index);
+    // Whether assistive technology has asked for any row yet. Until it has,
+    // imageChanged has nothing to do, and a caller for whom making the index
+    // costs something may leave it out.
+    bool knowsRows() const;
 
     ItemState describe(const QModelIndex& index) const { return describe_(index); }
     void click(const QModelIndex& index) const { click_(index); }

@@ -55,7 +55,9 @@ WidgetHooks::WidgetHooks(std::shared_ptr<QtTreeView::Store> store, QTreeWidget* 
     accessible_ = std::make_unique<AccessibleItems>(
         widget, [this, widget](const QModelIndex& index) { return describe(widget->itemFromIndex(index)); },
         [s, widget](const QModelIndex& index) { clickItem(s, widget->itemFromIndex(index)); });
-    store_->imageChanged = [this, widget](int32_t i) { accessible_->imageChanged(widget->indexFromItem(store_->items[i])); };
+    store_->imageChanged = [this, widget](int32_t index) {
+        if (accessible_->knowsRows()) accessible_->imageChanged(widget->indexFromItem(store_->items[index]));
+    };
 }
 
 WidgetHooks::~WidgetHooks() {

@@ -263,6 +263,11 @@ TEST_F(AccessibleModelTest, CellsFollowTheirRowsThroughChangesOfTheModel) {
         if (event->type() == QAccessible::StateChanged) heard.push_back(saidChange(event));
     });
 
+    setImage(find("Bold"), "chkon");
+    QApplication::processEvents();
+    ASSERT_EQ(heard, Strings{"Bold: check box, checked (checked changed)"});
+    heard.clear();
+
     auto* first = new QStandardItem("Strike");
     first->setData(QString("CBstrike"), KeyRole);
     first->setData(QString("chkon"), ImageRole);

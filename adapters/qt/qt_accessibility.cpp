@@ -90,10 +90,11 @@ QModelIndex lastRow(const QTreeView& view) {
     }
 }
 
-// Rows of one height (which the tree view asks of every widget) stand at
-// row x height in the view's content, so a row and its index are found
-// from where the view draws them, without a walk. Each way is checked
-// against the other; rows of several heights take the walk.
+// Rows of one height (which our tree view asks of its widget, and a host
+// with many rows asks of its own view) stand at row x height in the view's
+// content, so a row and its index are found from where the view draws
+// them, without a walk. Each way is checked against the other; rows of
+// several heights take the walk.
 
 int scrolledPixels(const QTreeView& view, int rowHeight) {
     const int value = view.verticalScrollBar()->value();
@@ -182,6 +183,9 @@ private:
     // Drops the cells of rows that are gone, when there are twice as many
     // cells as the last time: what that costs stays in proportion.
     void dropCellsOfGoneRows() const;
+    // Marks the lookup of cells by row to be made again at every change of
+    // the model's rows or columns.
+    void watchModel(const QAbstractItemModel* model) const;
 
     AccessibleItems* items_;
     // Keyed by index as the model keeps it: rows inserted or removed
@@ -193,7 +197,6 @@ private:
     // image key, and a walk changes every row; so changes look here, and
     // this is made again once the model has inserted, removed or moved rows
     // or columns (or the view has another model).
-    void watchModel(const QAbstractItemModel* model) const;
     mutable QHash<QModelIndex, QAccessible::Id> rowCells_;
     mutable bool rowCellsStale_ = true;
     mutable QPointer<const QAbstractItemModel> watchedModel_;

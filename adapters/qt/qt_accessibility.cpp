@@ -7,8 +7,8 @@
 #include <QPersistentModelIndex>
 #include <QPointer>
 #include <QScrollBar>
-#include <QTreeWidget>
-#include <map>
+#include <QTreeView>
+#include <memory>
 #include <unordered_set>
 #include <utility>
 #include <vector>
@@ -43,117 +43,127 @@ AccessibilityUpdate setAccessibilityUpdate(AccessibilityUpdate update) {
 
 namespace {
 
-// Rows, as assistive technology counts them: the items that show, in the
-// order in which they show (Qt's own numbering of an item view's rows).
+// Rows, as assistive technology counts them: the indexes that show, in the
+// order in which they show (Qt's own numbering of an item view's rows). A
+// row is named by its index in column 0.
 
-QTreeWidgetItem* topItem(const QTreeWidget& widget) {
-    QTreeWidgetItem* root = widget.itemFromIndex(widget.rootIndex());
-    return root ? root : widget.invisibleRootItem();
+QModelIndex rowIndexOf(const QModelIndex& index) {
+    return index.column() == 0 ? index : index.sibling(index.row(), 0);
 }
 
-QTreeWidgetItem* firstShownChild(QTreeWidgetItem* parent) {
-    for (int i = 0; i < parent->childCount(); ++i)
-        if (!parent->child(i)->isHidden()) return parent->child(i);
-    return nullptr;
+QModelIndex firstShownChild(const QTreeView& view, const QModelIndex& parent) {
+    const QAbstractItemModel* model = view.model();
+    const int rows = model->rowCount(parent);
+    for (int i = 0; i < rows; ++i)
+        if (!view.isRowHidden(i, parent)) return model->index(i, 0, parent);
+    return {};
 }
 
-QTreeWidgetItem* lastShownChild(QTreeWidgetItem* parent) {
-    for (int i = parent->childCount() - 1; i >= 0; --i)
-        if (!parent->child(i)->isHidden()) return parent->child(i);
-    return nullptr;
+QModelIndex lastShownChild(const QTreeView& view, const QModelIndex& parent) {
+    const QAbstractItemModel* model = view.model();
+    for (int i = model->rowCount(parent) - 1; i >= 0; --i)
+        if (!view.isRowHidden(i, parent)) return model->index(i, 0, parent);
+    return {};
 }
 
-// The item has a row: it and its parents are not hidden, and its parents
-// are open.
-bool hasRow(const QTreeWidget& widget, const QTreeWidgetItem* item) {
-    const QTreeWidgetItem* top = topItem(widget);
-    if (item == top || item->isHidden()) return false;
-    for (const QTreeWidgetItem* parent = item->parent(); parent && parent != top; parent = parent->parent())
-        if (parent->isHidden() || !parent->isExpanded()) return false;
-    return true;
+// The row shows: it stands below the view's root, neither it nor a parent
+// is hidden, and its parents are open.
+bool hasRow(const QTreeView& view, const QModelIndex& row) {
+    const QModelIndex root = view.rootIndex();
+    if (!row.isValid() || row.model() != view.model() || row == root) return false;
+    QModelIndex child = row;
+    for (QModelIndex parent = row.parent();; child = parent, parent = parent.parent()) {
+        if (view.isRowHidden(child.row(), parent)) return false;
+        if (parent == root) return true;
+        if (!parent.isValid() || !view.isExpanded(parent)) return false;
+    }
 }
 
-QTreeWidgetItem* lastRow(const QTreeWidget& widget) {
-    QTreeWidgetItem* last = nullptr;
-    for (QTreeWidgetItem* parent = topItem(widget);;) {
-        QTreeWidgetItem* child = lastShownChild(parent);
-        if (!child) return last;
+QModelIndex lastRow(const QTreeView& view) {
+    QModelIndex last;
+    for (QModelIndex parent = view.rootIndex();;) {
+        const QModelIndex child = lastShownChild(view, parent);
+        if (!child.isValid()) return last;
         last = child;
-        if (!child->isExpanded()) return last;
+        if (!view.isExpanded(child)) return last;
         parent = child;
     }
 }
 
-// Rows of one height (which the tree view asks of every widget) stand at
-// row x height in the widget's content, so a row and its item are found
-// from where the widget draws them, without a walk. Each way is checked
-// against the other; rows of several heights take the walk.
+// Rows of one height (which our tree view asks of its widget, and a host
+// with many rows asks of its own view) stand at row x height in the view's
+// content, so a row and its index are found from where the view draws
+// them, without a walk. Each way is checked against the other; rows of
+// several heights take the walk.
 
-int scrolledPixels(const QTreeWidget& widget, int rowHeight) {
-    const int value = widget.verticalScrollBar()->value();
-    return widget.verticalScrollMode() == QAbstractItemView::ScrollPerItem ? value * rowHeight : value;
+int scrolledPixels(const QTreeView& view, int rowHeight) {
+    const int value = view.verticalScrollBar()->value();
+    return view.verticalScrollMode() == QAbstractItemView::ScrollPerItem ? value * rowHeight : value;
 }
 
-int drawnRowOf(const QTreeWidget& widget, const QTreeWidgetItem* item) {
-    const QRect rect = widget.visualItemRect(item);
+int drawnRowOf(const QTreeView& view, const QModelIndex& row) {
+    const QRect rect = view.visualRect(row);
     if (rect.height() <= 0) return -1;
-    return (rect.top() + scrolledPixels(widget, rect.height())) / rect.height();
+    return (rect.top() + scrolledPixels(view, rect.height())) / rect.height();
 }
 
-QTreeWidgetItem* drawnItemAt(const QTreeWidget& widget, int row, int rowHeight) {
-    const int y = row * rowHeight - scrolledPixels(widget, rowHeight);
-    return widget.itemAt(QPoint(widget.columnViewportPosition(0), y));
+QModelIndex drawnIndexAt(const QTreeView& view, int row, int rowHeight) {
+    const int y = row * rowHeight - scrolledPixels(view, rowHeight);
+    return rowIndexOf(view.indexAt(QPoint(view.columnViewportPosition(0), y)));
 }
 
-int walkedRowOf(const QTreeWidget& widget, const QTreeWidgetItem* item) {
-    int row = 0;
-    for (QTreeWidgetItem* it = firstShownChild(topItem(widget)); it; it = widget.itemBelow(it), ++row)
-        if (it == item) return row;
+int walkedRowOf(const QTreeView& view, const QModelIndex& row) {
+    int number = 0;
+    for (QModelIndex it = firstShownChild(view, view.rootIndex()); it.isValid(); it = view.indexBelow(it), ++number)
+        if (it == row) return number;
     return -1;
 }
 
-int rowOf(const QTreeWidget& widget, const QTreeWidgetItem* item) {
-    if (!item || !hasRow(widget, item)) return -1;
-    if (widget.uniformRowHeights()) {
-        const int row = drawnRowOf(widget, item);
-        if (row >= 0 && drawnItemAt(widget, row, widget.visualItemRect(item).height()) == item) return row;
+int rowNumberOf(const QTreeView& view, const QModelIndex& row) {
+    if (!hasRow(view, row)) return -1;
+    if (view.uniformRowHeights()) {
+        const int number = drawnRowOf(view, row);
+        if (number >= 0 && drawnIndexAt(view, number, view.visualRect(row).height()) == row) return number;
     }
-    return walkedRowOf(widget, item);
+    return walkedRowOf(view, row);
 }
 
-int rowCount(const QTreeWidget& widget) {
-    const QTreeWidgetItem* last = lastRow(widget);
-    return last ? rowOf(widget, last) + 1 : 0;
+int rowCount(const QTreeView& view) {
+    const QModelIndex last = lastRow(view);
+    return last.isValid() ? rowNumberOf(view, last) + 1 : 0;
 }
 
-QTreeWidgetItem* itemInRow(const QTreeWidget& widget, int row) {
-    QTreeWidgetItem* first = firstShownChild(topItem(widget));
-    if (row < 0 || !first) return nullptr;
-    if (widget.uniformRowHeights()) {
-        const int height = widget.visualItemRect(first).height();
+QModelIndex rowAt(const QTreeView& view, int number) {
+    const QModelIndex first = firstShownChild(view, view.rootIndex());
+    if (number < 0 || !first.isValid()) return {};
+    if (view.uniformRowHeights()) {
+        const int height = view.visualRect(first).height();
         if (height > 0) {
-            QTreeWidgetItem* item = drawnItemAt(widget, row, height);
-            if (item && drawnRowOf(widget, item) == row) return item;
+            const QModelIndex row = drawnIndexAt(view, number, height);
+            if (row.isValid() && drawnRowOf(view, row) == number) return row;
         }
-        if (row >= rowCount(widget)) return nullptr;
+        if (number >= rowCount(view)) return {};
     }
-    QTreeWidgetItem* item = first;
-    for (int i = 0; item && i < row; ++i) item = widget.itemBelow(item);
-    return item;
+    QModelIndex row = first;
+    for (int i = 0; row.isValid() && i < number; ++i) row = view.indexBelow(row);
+    return row;
 }
+
+// The number of columns, as the view's header shows them.
+int columnCount(const QTreeView& view) { return view.model()->columnCount(view.rootIndex()); }
 
 }  // namespace
 
-// The widget as assistive technology sees it. Qt keeps it, and deletes it
-// with the widget; the AccessibleItems that made it may go first.
+// The view as assistive technology sees it. Qt keeps it, and deletes it
+// with the view; the AccessibleItems that made it may go first.
 class AccessibleTree final : public QAccessibleWidget {
 public:
-    AccessibleTree(QTreeWidget* widget, AccessibleItems* items);
+    AccessibleTree(QTreeView* view, AccessibleItems* items);
     ~AccessibleTree() override;
 
     void detach() { items_ = nullptr; }
     const AccessibleItems* items() const { return items_; }
-    QTreeWidget* view() const { return static_cast<QTreeWidget*>(widget()); }
+    QTreeView* view() const { return static_cast<QTreeView*>(widget()); }
 
     int childCount() const override;
     QAccessibleInterface* child(int index) const override;
@@ -161,20 +171,36 @@ public:
     QAccessibleInterface* childAt(int x, int y) const override;
     QAccessibleInterface* focusChild() const override;
 
-    // The description of one cell, made on first request and kept.
-    QAccessibleInterface* cell(QTreeWidgetItem* item, int column) const;
-    // The description of an item's own cell if one was made, or 0.
-    QAccessible::Id madeCell(const QTreeWidgetItem* item) const;
+    // The description of one cell (an index of the view's model), made on
+    // first request and kept.
+    QAccessibleInterface* cell(const QModelIndex& index) const;
+    // The description of a row's own cell if one was made, or 0.
+    QAccessible::Id madeCell(const QModelIndex& row) const;
+    bool hasCells() const { return !cells_.isEmpty(); }
 
 private:
-    int columns() const { return view()->columnCount(); }
-    // Drops the cells of items that are gone, when there are twice as many
+    int columns() const { return columnCount(*view()); }
+    // Drops the cells of rows that are gone, when there are twice as many
     // cells as the last time: what that costs stays in proportion.
-    void dropCellsOfGoneItems() const;
+    void dropCellsOfGoneRows() const;
+    // Marks the lookup of cells by row to be made again at every change of
+    // the model's rows or columns.
+    void watchModel(const QAbstractItemModel* model) const;
 
     AccessibleItems* items_;
-    mutable std::map<std::pair<const QTreeWidgetItem*, int>, QAccessible::Id> cells_;
-    mutable size_t cellsAfterLastDrop_ = 0;
+    // Keyed by index as the model keeps it: rows inserted or removed
+    // elsewhere leave the key of a cell as it is.
+    mutable QHash<QPersistentModelIndex, QAccessible::Id> cells_;
+    mutable qsizetype cellsAfterLastDrop_ = 0;
+    // The cells of column 0 by their rows' indexes as they are now. Making a
+    // persistent index to look a row up costs more than the change of its
+    // image key, and a walk changes every row; so changes look here, and
+    // this is made again once the model has inserted, removed or moved rows
+    // or columns (or the view has another model).
+    mutable QHash<QModelIndex, QAccessible::Id> rowCells_;
+    mutable bool rowCellsStale_ = true;
+    mutable QPointer<const QAbstractItemModel> watchedModel_;
+    mutable std::unique_ptr<QObject> modelWatch_;  // holds the connections to the watched model
     mutable std::vector<QAccessible::Id> headers_;
 };
 
@@ -183,26 +209,27 @@ namespace {
 // One cell of a row: the node's own column tells what the node is.
 class AccessibleCell final : public QAccessibleInterface, public QAccessibleActionInterface {
 public:
-    AccessibleCell(const AccessibleTree* tree, QTreeWidgetItem* item, int column)
-        : tree_(tree), index_(tree->view()->indexFromItem(item, column)) {
+    AccessibleCell(const AccessibleTree* tree, const QModelIndex& index) : tree_(tree), index_(index) {
         told_ = describe();
     }
 
-    // The item, or nothing once it is gone.
-    QTreeWidgetItem* item() const { return tree_->view() ? tree_->view()->itemFromIndex(index_) : nullptr; }
-    bool shows(const QTreeWidgetItem* item, int column) const {
-        return this->item() == item && index_.column() == column;
+    // The cell's index now, or an invalid one once its row is gone (or the
+    // view shows another model).
+    QModelIndex index() const {
+        const QTreeView* view = tree_->view();
+        if (!view || !index_.isValid() || index_.model() != view->model()) return {};
+        return index_;
     }
     // What the node is now; plain for the other columns.
     ItemState describe() const {
-        QTreeWidgetItem* it = item();
-        if (!it || index_.column() != 0 || !tree_->items()) return {};
-        return tree_->items()->describe(it);
+        const QModelIndex now = index();
+        if (!now.isValid() || now.column() != 0 || !tree_->items()) return {};
+        return tree_->items()->describe(now);
     }
     // What assistive technology was last told or could last have read.
     ItemState told_;
 
-    bool isValid() const override { return item() != nullptr; }
+    bool isValid() const override { return index().isValid(); }
     QObject* object() const override { return nullptr; }
     QWindow* window() const override { return tree_->window(); }
     QAccessibleInterface* parent() const override { return const_cast<AccessibleTree*>(tree_); }
@@ -212,20 +239,22 @@ public:
     QAccessibleInterface* childAt(int, int) const override { return nullptr; }
 
     QString text(QAccessible::Text t) const override {
-        if (!isValid()) return {};
+        const QModelIndex now = index();
+        if (!now.isValid()) return {};
         if (t == QAccessible::Name) {
-            const QVariant accessible = index_.data(Qt::AccessibleTextRole);
-            return accessible.isValid() ? accessible.toString() : index_.data(Qt::DisplayRole).toString();
+            const QVariant accessible = now.data(Qt::AccessibleTextRole);
+            return accessible.isValid() ? accessible.toString() : now.data(Qt::DisplayRole).toString();
         }
-        if (t == QAccessible::Description) return index_.data(Qt::AccessibleDescriptionRole).toString();
+        if (t == QAccessible::Description) return now.data(Qt::AccessibleDescriptionRole).toString();
         return {};
     }
     void setText(QAccessible::Text, const QString&) override {}
 
     QRect rect() const override {
-        QTreeWidget* view = tree_->view();
-        if (!isValid()) return {};
-        const QRect r = view->visualRect(index_);
+        const QModelIndex now = index();
+        if (!now.isValid()) return {};
+        QTreeView* view = tree_->view();
+        const QRect r = view->visualRect(now);
         return r.isValid() ? QRect(view->viewport()->mapToGlobal(r.topLeft()), r.size()) : QRect();
     }
 
@@ -240,17 +269,18 @@ public:
 
     QAccessible::State state() const override {
         QAccessible::State st;
-        QTreeWidgetItem* it = item();
-        if (!it) {
+        const QModelIndex now = index();
+        if (!now.isValid()) {
             st.invalid = true;
             return st;
         }
-        QTreeWidget* view = tree_->view();
-        const QRect r = view->visualRect(index_);
-        if (!hasRow(*view, it) || !r.isValid() || !view->viewport()->rect().intersects(r)) st.invisible = true;
-        if (view->selectionModel() && view->selectionModel()->isSelected(index_)) st.selected = true;
-        if (view->currentIndex() == index_) st.focused = true;
-        const Qt::ItemFlags flags = index_.flags();
+        QTreeView* view = tree_->view();
+        const QRect r = view->visualRect(now);
+        if (!hasRow(*view, rowIndexOf(now)) || !r.isValid() || !view->viewport()->rect().intersects(r))
+            st.invisible = true;
+        if (view->selectionModel() && view->selectionModel()->isSelected(now)) st.selected = true;
+        if (view->currentIndex() == now) st.focused = true;
+        const Qt::ItemFlags flags = now.flags();
         if (!flags.testFlag(Qt::ItemIsEnabled)) st.disabled = true;
         if (flags.testFlag(Qt::ItemIsSelectable)) {
             st.selectable = true;
@@ -258,15 +288,15 @@ public:
             if (view->selectionMode() == QAbstractItemView::MultiSelection) st.multiSelectable = true;
             if (view->selectionMode() == QAbstractItemView::ExtendedSelection) st.extSelectable = true;
         }
-        if (index_.column() == 0) {
-            if (it->childCount() > 0) st.expandable = true;
-            if (it->isExpanded()) st.expanded = true;
+        if (now.column() == 0) {
+            if (view->model()->hasChildren(now)) st.expandable = true;
+            if (view->isExpanded(now)) st.expanded = true;
         }
-        const ItemState now = describe();
-        const_cast<AccessibleCell*>(this)->told_ = now;
-        if (now.role != ItemRole::Plain) {
+        const ItemState described = describe();
+        const_cast<AccessibleCell*>(this)->told_ = described;
+        if (described.role != ItemRole::Plain) {
             st.checkable = true;
-            st.checked = now.checked;
+            st.checked = described.checked;
         }
         return st;
     }
@@ -275,22 +305,23 @@ public:
         return t == QAccessible::ActionInterface ? static_cast<QAccessibleActionInterface*>(this) : nullptr;
     }
 
-    // Checking a check box or radio button clicks its node; any item can
+    // Checking a check box or radio button clicks its node; any row can
     // become the current one.
     QStringList actionNames() const override {
         QStringList names;
-        if (!isValid()) return names;
+        const QModelIndex now = index();
+        if (!now.isValid()) return names;
         if (describe().role != ItemRole::Plain) names << toggleAction();
-        if (index_.flags().testFlag(Qt::ItemIsSelectable)) names << setFocusAction();
+        if (now.flags().testFlag(Qt::ItemIsSelectable)) names << setFocusAction();
         return names;
     }
     void doAction(const QString& name) override {
-        QTreeWidgetItem* it = item();
-        if (!it || !actionNames().contains(name)) return;
+        const QModelIndex now = index();
+        if (!now.isValid() || !actionNames().contains(name)) return;
         if (name == setFocusAction()) {
-            tree_->view()->setCurrentItem(it, index_.column());
+            tree_->view()->setCurrentIndex(now);
         } else if (tree_->items()) {
-            tree_->items()->click(it);
+            tree_->items()->click(now);
         }
     }
     QStringList keyBindingsForAction(const QString& name) const override {
@@ -308,7 +339,7 @@ class AccessibleHeader final : public QAccessibleInterface {
 public:
     AccessibleHeader(const AccessibleTree* tree, int column) : tree_(tree), column_(column) {}
 
-    bool isValid() const override { return tree_->view() && column_ < tree_->view()->columnCount(); }
+    bool isValid() const override { return tree_->view() && column_ < columnCount(*tree_->view()); }
     QObject* object() const override { return nullptr; }
     QWindow* window() const override { return tree_->window(); }
     QAccessibleInterface* parent() const override { return const_cast<AccessibleTree*>(tree_); }
@@ -318,7 +349,7 @@ public:
     QAccessibleInterface* childAt(int, int) const override { return nullptr; }
     QString text(QAccessible::Text t) const override {
         if (t != QAccessible::Name || !isValid()) return {};
-        return tree_->view()->headerItem()->text(column_);
+        return tree_->view()->model()->headerData(column_, Qt::Horizontal, Qt::DisplayRole).toString();
     }
     void setText(QAccessible::Text, const QString&) override {}
     QRect rect() const override {
@@ -343,29 +374,29 @@ private:
     int column_;
 };
 
-// The live AccessibleItems of each widget. Never deleted: descriptions may
+// The live AccessibleItems of each view. Never deleted: descriptions may
 // be asked for while static data is being destroyed.
 QHash<const QObject*, AccessibleItems*>& registry() {
     static auto* items = new QHash<const QObject*, AccessibleItems*>;
     return *items;
 }
 
-QAccessibleInterface* describeTreeWidget(const QString&, QObject* object) {
+QAccessibleInterface* describeTreeView(const QString&, QObject* object) {
     AccessibleItems* items = registry().value(object);
-    if (!items || items->widget() != object) return nullptr;
-    return new AccessibleTree(items->widget(), items);
+    if (!items || items->view() != object) return nullptr;
+    return new AccessibleTree(items->view(), items);
 }
 
 }  // namespace
 
-AccessibleTree::AccessibleTree(QTreeWidget* widget, AccessibleItems* items)
-    : QAccessibleWidget(widget, QAccessible::Tree), items_(items) {
+AccessibleTree::AccessibleTree(QTreeView* view, AccessibleItems* items)
+    : QAccessibleWidget(view, QAccessible::Tree), items_(items) {
     items_->tree_ = this;
 }
 
 AccessibleTree::~AccessibleTree() {
     if (items_ && items_->tree_ == this) items_->tree_ = nullptr;
-    for (const auto& [cell, id] : cells_) QAccessible::deleteAccessibleInterface(id);
+    for (QAccessible::Id id : std::as_const(cells_)) QAccessible::deleteAccessibleInterface(id);
     for (QAccessible::Id id : headers_) QAccessible::deleteAccessibleInterface(id);
 }
 
@@ -375,15 +406,16 @@ int AccessibleTree::childCount() const {
 }
 
 QAccessibleInterface* AccessibleTree::child(int index) const {
-    if (!isValid() || index < 0 || columns() == 0) return nullptr;
-    if (index < columns()) {
-        if (headers_.size() < static_cast<size_t>(columns())) headers_.resize(columns(), 0);
+    const int columns = isValid() ? this->columns() : 0;
+    if (index < 0 || columns <= 0) return nullptr;
+    if (index < columns) {
+        if (headers_.size() < static_cast<size_t>(columns)) headers_.resize(columns, 0);
         QAccessible::Id& id = headers_[index];
         if (!id) id = QAccessible::registerAccessibleInterface(new AccessibleHeader(this, index));
         return QAccessible::accessibleInterface(id);
     }
-    QTreeWidgetItem* item = itemInRow(*view(), index / columns() - 1);
-    return item ? cell(item, index % columns()) : nullptr;
+    const QModelIndex row = rowAt(*view(), index / columns - 1);
+    return row.isValid() ? cell(row.sibling(row.row(), index % columns)) : nullptr;
 }
 
 int AccessibleTree::indexOfChild(const QAccessibleInterface* child) const {
@@ -394,91 +426,114 @@ int AccessibleTree::indexOfChild(const QAccessibleInterface* child) const {
         return -1;
     }
     const auto* cell = dynamic_cast<const AccessibleCell*>(child);
-    const QTreeWidgetItem* item = cell ? cell->item() : nullptr;
-    if (!item) return -1;
-    const int row = rowOf(*view(), item);
-    for (int column = 0; row >= 0 && column < columns(); ++column)
-        if (cell->shows(item, column)) return (row + 1) * columns() + column;
-    return -1;
+    const QModelIndex index = cell ? cell->index() : QModelIndex();
+    const int columns = this->columns();
+    if (!index.isValid() || index.column() >= columns) return -1;
+    const int row = rowNumberOf(*view(), rowIndexOf(index));
+    return row >= 0 ? (row + 1) * columns + index.column() : -1;
 }
 
 QAccessibleInterface* AccessibleTree::childAt(int x, int y) const {
     if (!isValid()) return nullptr;
     const QPoint at = view()->viewport()->mapFromGlobal(QPoint(x, y));
-    const QModelIndex index = view()->indexAt(at);
-    QTreeWidgetItem* item = view()->itemFromIndex(index);
-    return item ? cell(item, index.column()) : nullptr;
+    return cell(view()->indexAt(at));
 }
 
 QAccessibleInterface* AccessibleTree::focusChild() const {
     if (!isValid()) return nullptr;
-    const QModelIndex current = view()->currentIndex();
-    QTreeWidgetItem* item = view()->itemFromIndex(current);
-    return item ? cell(item, current.column()) : nullptr;
+    return cell(view()->currentIndex());
 }
 
-QAccessibleInterface* AccessibleTree::cell(QTreeWidgetItem* item, int column) const {
-    const auto key = std::make_pair(static_cast<const QTreeWidgetItem*>(item), column);
-    auto found = cells_.find(key);
-    if (found != cells_.end()) {
-        auto* known = static_cast<AccessibleCell*>(QAccessible::accessibleInterface(found->second));
-        if (known && known->shows(item, column)) return known;
-        // A new item where a deleted one was.
-        QAccessible::deleteAccessibleInterface(found->second);
+QAccessibleInterface* AccessibleTree::cell(const QModelIndex& index) const {
+    if (!index.isValid() || index.model() != view()->model()) return nullptr;
+    const QPersistentModelIndex key(index);
+    if (const auto found = cells_.constFind(key); found != cells_.cend()) {
+        if (QAccessibleInterface* known = QAccessible::accessibleInterface(found.value())) return known;
         cells_.erase(found);
+        rowCellsStale_ = true;
     }
-    if (cells_.size() >= 2 * cellsAfterLastDrop_ + 64) dropCellsOfGoneItems();
-    auto* made = new AccessibleCell(this, item, column);
-    cells_.emplace(key, QAccessible::registerAccessibleInterface(made));
+    if (cells_.size() >= 2 * cellsAfterLastDrop_ + 64) dropCellsOfGoneRows();
+    auto* made = new AccessibleCell(this, index);
+    const QAccessible::Id id = QAccessible::registerAccessibleInterface(made);
+    cells_.insert(key, id);
+    if (index.column() == 0 && !rowCellsStale_) rowCells_.insert(index, id);
     return made;
 }
 
-void AccessibleTree::dropCellsOfGoneItems() const {
+void AccessibleTree::dropCellsOfGoneRows() const {
     for (auto it = cells_.begin(); it != cells_.end();) {
-        QAccessibleInterface* cell = QAccessible::accessibleInterface(it->second);
+        QAccessibleInterface* cell = QAccessible::accessibleInterface(it.value());
         if (cell && cell->isValid()) {
             ++it;
         } else {
-            QAccessible::deleteAccessibleInterface(it->second);
+            QAccessible::deleteAccessibleInterface(it.value());
             it = cells_.erase(it);
         }
     }
     cellsAfterLastDrop_ = cells_.size();
+    rowCellsStale_ = true;
 }
 
-QAccessible::Id AccessibleTree::madeCell(const QTreeWidgetItem* item) const {
+QAccessible::Id AccessibleTree::madeCell(const QModelIndex& row) const {
     // Only a cell that assistive technology has asked for can be out of
     // date; with none asked for, nothing is looked up.
-    if (cells_.empty()) return 0;
-    const auto found = cells_.find({item, 0});
-    return found == cells_.end() ? 0 : found->second;
+    if (cells_.isEmpty() || !row.isValid()) return 0;
+    const QAbstractItemModel* model = view()->model();
+    if (row.model() != model) return 0;
+    if (model != watchedModel_) watchModel(model);
+    if (rowCellsStale_) {
+        rowCells_.clear();
+        for (auto it = cells_.cbegin(); it != cells_.cend(); ++it)
+            if (it.key().isValid() && it.key().column() == 0 && it.key().model() == model)
+                rowCells_.insert(it.key(), it.value());
+        rowCellsStale_ = false;
+    }
+    return rowCells_.value(row, 0);
 }
 
-AccessibleItems::AccessibleItems(QTreeWidget* widget, Describe describe, Click click)
-    : widget_(widget), registeredAs_(widget), describe_(std::move(describe)), click_(std::move(click)) {
+void AccessibleTree::watchModel(const QAbstractItemModel* model) const {
+    modelWatch_ = std::make_unique<QObject>();
+    watchedModel_ = model;
+    rowCellsStale_ = true;
+    const auto stale = [this] { rowCellsStale_ = true; };
+    QObject* watch = modelWatch_.get();
+    QObject::connect(model, &QAbstractItemModel::rowsInserted, watch, stale);
+    QObject::connect(model, &QAbstractItemModel::rowsRemoved, watch, stale);
+    QObject::connect(model, &QAbstractItemModel::rowsMoved, watch, stale);
+    QObject::connect(model, &QAbstractItemModel::columnsInserted, watch, stale);
+    QObject::connect(model, &QAbstractItemModel::columnsRemoved, watch, stale);
+    QObject::connect(model, &QAbstractItemModel::columnsMoved, watch, stale);
+    QObject::connect(model, &QAbstractItemModel::layoutChanged, watch, stale);
+    QObject::connect(model, &QAbstractItemModel::modelReset, watch, stale);
+}
+
+AccessibleItems::AccessibleItems(QTreeView* view, Describe describe, Click click)
+    : view_(view), registeredAs_(view), describe_(std::move(describe)), click_(std::move(click)) {
     static const bool installed = [] {
-        QAccessible::installFactory(describeTreeWidget);
+        QAccessible::installFactory(describeTreeView);
         return true;
     }();
     (void)installed;
-    registry().insert(widget, this);
+    registry().insert(view, this);
     // A description made before, Qt's own or another view's, gives way.
-    QAccessibleInterface* existing = QAccessible::queryAccessibleInterface(widget);
+    QAccessibleInterface* existing = QAccessible::queryAccessibleInterface(view);
     if (existing && existing != tree_) QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(existing));
 }
 
 AccessibleItems::~AccessibleItems() {
     auto found = registry().find(registeredAs_);
     if (found != registry().end() && found.value() == this) registry().erase(found);
-    // The widget, if it stays, gets Qt's own description again.
+    // The view, if it stays, gets Qt's own description again.
     if (AccessibleTree* tree = std::exchange(tree_, nullptr)) {
         tree->detach();
         QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(tree));
     }
 }
 
-void AccessibleItems::imageChanged(const QTreeWidgetItem* item) {
-    const QAccessible::Id id = tree_ ? tree_->madeCell(item) : 0;
+bool AccessibleItems::knowsRows() const { return tree_ && tree_->hasCells(); }
+
+void AccessibleItems::imageChanged(const QModelIndex& index) {
+    const QAccessible::Id id = tree_ ? tree_->madeCell(index) : 0;
     if (!id) return;
     if (changed_.empty())
         QMetaObject::invokeMethod(&tellingContext_, [this] { tellChanges(); }, Qt::QueuedConnection);

@@ -1,25 +1,27 @@
 #pragma once
 // What assistive technology (screen readers, voice control) learns about the
-// items of a Qt tree view's widget. An item's state lives only in its image
-// key, so Qt's own description of the widget would call every item a plain
-// tree item and never say whether it is on. This gives the widget an
-// accessible description of its own:
+// rows of a Qt tree view. A node's state lives only in its image key, so Qt's
+// own description of the view would call every row a plain tree item and
+// never say whether it is on. This gives the view an accessible description
+// of its own, in terms of its model's indexes, so that it serves a
+// QTreeWidget and a plain QTreeView over any model alike:
 //
-//   AccessibleItems accessible(widget, describe, click);  // while the view lives
-//   accessible.imageChanged(item);                         // after a new image key
+//   AccessibleItems accessible(view, describe, click);  // while the view lives
+//   accessible.imageChanged(index);                      // after a new image key
 //
-// The widget's children are its visible rows, cell by cell, after one row of
+// The view's children are its visible rows, cell by cell, after one row of
 // column headers: the numbering that Qt's item views use for the focus and
 // selection events that they send themselves. A node with key prefix "CB"
 // and image key "chkon" or "chkoff" is a check box, one with prefix "OB" and
-// "opton" or "optoff" a radio button, checked or not; every other item is a
+// "opton" or "optoff" a radio button, checked or not; every other row is a
 // plain tree item. Checking one of them through assistive technology clicks
 // the node, as the user's click does. Qt draws no check box and keeps no
 // check state of its own: the description is all there is.
 
 #include <QAccessible>
+#include <QModelIndex>
 #include <QPointer>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <functional>
 #include <string_view>
 #include <vector>
@@ -48,40 +50,42 @@ class AccessibleTree;
 using AccessibilityUpdate = void (*)(QAccessibleEvent* event);
 AccessibilityUpdate setAccessibilityUpdate(AccessibilityUpdate update);
 
-// The accessible description of one tree widget, for as long as this object
-// lives; afterwards the widget has Qt's own description again.
+// The accessible description of one tree view, for as long as this object
+// lives; afterwards the view has Qt's own description again.
 class AccessibleItems {
 public:
-    // What an item of the widget is (plain for items that are no nodes).
-    using Describe = std::function<ItemState(const QTreeWidgetItem*)>;
-    // Clicks an item's node, as the user's click does.
-    using Click = std::function<void(QTreeWidgetItem*)>;
+    // What the row of a model index (column 0) is; plain for rows that are
+    // no nodes.
+    using Describe = std::function<ItemState(const QModelIndex&)>;
+    // Clicks the node of a model index (column 0), as the user's click does.
+    using Click = std::function<void(const QModelIndex&)>;
 
-    AccessibleItems(QTreeWidget* widget, Describe describe, Click click);
+    AccessibleItems(QTreeView* view, Describe describe, Click click);
     ~AccessibleItems();
     AccessibleItems(const AccessibleItems&) = delete;
     AccessibleItems& operator=(const AccessibleItems&) = delete;
 
-    // An item's image key changed: assistive technology that knows the item
-    // hears of it when its checked state or its role changed. It hears once
-    // the event loop runs again, so that a walk that switches every option
-    // off and one on again tells only what changed in the end.
-    void imageChanged(const QTreeWidgetItem* item);
+    // The image key of a row changed (an index of the view's model, column
+    // 0): assistive technology that knows the row hears of it when its
+    // checked state or its role changed. It hears once the event loop runs
+    // again, so that a walk that switches every option off and one on again
+    // tells only what changed in the end.
+    void imageChanged(const QModelIndex& index);
+    // Whether assistive technology has asked for any row yet. Until it has,
+    // imageChanged has nothing to do, and a caller for whom making the index
+    // costs something may leave it out.
+    bool knowsRows() const;
 
-    ItemState describe(const QTreeWidgetItem* item) const { return describe_(item); }
-    void click(QTreeWidgetItem* item) const { click_(item); }
-    QTreeWidget* widget() const { return widget_; }
+    ItemState describe(const QModelIndex& index) const { return describe_(index); }
+    void click(const QModelIndex& index) const { click_(index); }
+    QTreeView* view() const { return view_; }
 
 private:
     friend class AccessibleTree;
     void tellChanges();
 
-// Where the changes that the items tell go: to Qt, which hands them to the
-// platform while assistive technology listens. A test listens here instead.
-using AccessibilityUpdate = void (*)(QAccessibleEvent* event);
-AccessibilityUpdate setAccessibilityUpdate(AccessibilityUpdate update);
-    QPointer<QTreeWidget> widget_;
-    const QObject* registeredAs_;  // the widget's address, which outlives it
+    QPointer<QTreeView> view_;
+    const QObject* registeredAs_;  // the view's address, which outlives it
     Describe describe_;
     Click click_;
     AccessibleTree* tree_ = nullptr;  // the description, while Qt keeps it

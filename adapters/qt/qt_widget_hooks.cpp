@@ -2,7 +2,6 @@
 
 #include <QKeyEvent>
 #include <QMouseEvent>
-#include <QTreeWidget>
 #include <utility>
 
 #include "adapters/qt/qt_keys.h"
@@ -49,19 +48,16 @@ WidgetHooks::WidgetHooks(std::shared_ptr<ViewData> data, QTreeView* widget)
         if (s->usable()) clickNode(s, s->nodeAt(index));
     });
     connect(widget, &QObject::destroyed, this, [this] { store_->forgetWidget(); });
-    if (auto* items = qobject_cast<QTreeWidget*>(widget)) {
-        accessible_ = std::make_unique<AccessibleItems>(
-            items,
-            [this, items](const QTreeWidgetItem* item) {
-                return store_->usable() ? describe(store_->nodeAt(items->indexFromItem(item))) : ItemState{};
-            },
-            [s, items](QTreeWidgetItem* item) {
-                if (s->usable()) clickNode(s, s->nodeAt(items->indexFromItem(item)));
-            });
-        store_->imageChanged = [this, items](int32_t index) {
-            accessible_->imageChanged(items->itemFromIndex(store_->modelIndexOf(index)));
-        };
-    }
+    accessible_ = std::make_unique<AccessibleItems>(
+        widget,
+        [this](const QModelIndex& index) { return store_->usable() ? describe(store_->nodeAt(index)) : ItemState{}; },
+        [s](const QModelIndex& index) {
+            if (s->usable()) clickNode(s, s->nodeAt(index));
+        });
+    // Only rows that assistive technology has asked about are told.
+    store_->imageChanged = [this](int32_t index) {
+        if (accessible_->knowsRows()) accessible_->imageChanged(store_->modelIndexOf(index));
+    };
 }
 
 WidgetHooks::~WidgetHooks() {

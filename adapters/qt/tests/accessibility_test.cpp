@@ -10,6 +10,7 @@
 #include <functional>
 
 #include "adapters/qt/qt_accessibility.h"
+#include "adapters/qt/tests/heard_events.h"
 #include "adapters/qt/tests/managed_tree.h"
 
 namespace qt_tests {
@@ -46,47 +47,6 @@ TEST(ItemStates, KeyPrefixAndImageKeyTellWhatAnItemIs) {
         EXPECT_EQ(state.role, c.role);
         EXPECT_EQ(state.checked, c.checked);
     }
-}
-
-// The changes that the tree tells assistive technology, while the test
-// listens.
-class HeardEvents {
-public:
-    using Note = std::function<void(QAccessibleEvent*)>;
-    explicit HeardEvents(Note note) {
-        note_ = std::move(note);
-        previous_ = qt_tree::setAccessibilityUpdate(&HeardEvents::heard);
-    }
-    ~HeardEvents() {
-        qt_tree::setAccessibilityUpdate(previous_);
-        note_ = nullptr;
-    }
-
-private:
-    static void heard(QAccessibleEvent* event) {
-        if (note_) note_(event);
-    }
-    static inline Note note_;
-    qt_tree::AccessibilityUpdate previous_ = nullptr;
-};
-
-std::string roleName(QAccessible::Role role) {
-    switch (role) {
-        case QAccessible::CheckBox: return "check box";
-        case QAccessible::RadioButton: return "radio button";
-        case QAccessible::TreeItem: return "tree item";
-        case QAccessible::ColumnHeader: return "header";
-        default: return "role " + std::to_string(role);
-    }
-}
-
-// One row as a screen reader would say it.
-std::string said(QAccessibleInterface* cell) {
-    if (!cell) return "nothing";
-    std::string out = cell->text(QAccessible::Name).toStdString() + ": " + roleName(cell->role());
-    const QAccessible::State state = cell->state();
-    if (state.checkable) out += state.checked ? ", checked" : ", not checked";
-    return out;
 }
 
 class AccessibilityTest : public ManagedTreeTest {
@@ -191,12 +151,7 @@ TEST_F(AccessibilityTest, ANewImageKeyIsToldAsAChangeOfState) {
     rows();  // assistive technology has seen every row
     Strings heard;
     HeardEvents events([&](QAccessibleEvent* event) {
-        if (event->type() != QAccessible::StateChanged) return;
-        const auto changed = static_cast<QAccessibleStateChangeEvent*>(event)->changedStates();
-        std::string what = said(event->accessibleInterface());
-        if (changed.checked) what += " (checked changed)";
-        if (changed.checkable) what += " (checkable changed)";
-        heard.push_back(what);
+        if (event->type() == QAccessible::StateChanged) heard.push_back(saidChange(event));
     });
     struct Step {
         const char* name;

@@ -62,8 +62,8 @@ rt::Ref<rt::Collection> clsKwAmbrTvsA::QueryNodeCollection(const std::string& sS
             else if (trap.test([&] { return need(item).imageKeyIs(cb ? keys::CheckOff : keys::OptionOff); }))
                 append(off);
         }
-        trap.step([&] { into(texts, &clsKwAmbrTvsA::QueryNodeTextCollection).Add(need(item).Text()); });
-        trap.step([&] { into(itemKeys, &clsKwAmbrTvsA::QueryNodeKeysCollection).Add(need(item).Key()); });
+        trap.step([&] { into(texts, &clsKwAmbrTvsA::QueryNodeTextCollection).addText(need(item).Text()); });
+        trap.step([&] { into(itemKeys, &clsKwAmbrTvsA::QueryNodeKeysCollection).addText(need(item).Key()); });
         return true;
     });
     if (!states) states = rt::make<rt::Collection>();

@@ -9,10 +9,7 @@ rt::Ref<tree::TreeView> boundTree(const rt::ObjectRef& treeViewObject, std::stri
     return tv;
 }
 
-tree::TreeNode& need(const rt::Ref<tree::TreeNode>& node) {
-    if (!node) throw rt::errObjectNotSet();
-    return *node;
-}
+void failNotSet() { throw rt::errObjectNotSet(); }
 
 bool imageIs(const rt::Variant& image, std::string_view stateKey) {
     return image.isString() && rt::textEquals(std::get<std::string>(image.storage()), stateKey);

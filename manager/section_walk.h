@@ -37,8 +37,13 @@ private:
     rt::Ref<tree::TreeView> tree_;
 };
 
-// The node itself; 91 when it is nothing.
-tree::TreeNode& need(const rt::Ref<tree::TreeNode>& node);
+// The node itself; 91 when it is nothing. Inline: walks ask at every step.
+[[noreturn]] void failNotSet();
+inline tree::TreeNode& need(const rt::Ref<tree::TreeNode>& node) {
+    if (!node) [[unlikely]]
+        failNotSet();
+    return *node;
+}
 
 // A node's image key equals a state key: only a text can (no image and a
 // list position equal none).

@@ -9,10 +9,7 @@ std::shared_ptr<NodeStore> StoredNode::live() const {
     return data_->shared_from_this();
 }
 
-NodeStore& StoredNode::current() const {
-    if (cleared_ || !data_->usable()) throw errControlDeleted();
-    return *data_;
-}
+void StoredNode::failDeleted() { throw errControlDeleted(); }
 
 int32_t StoredNode::indexIn(const NodeStore& store) const {
     return isCurrent(store) && store.usable() ? index_ : NoNode;
@@ -42,6 +39,11 @@ rt::Variant StoredNode::Image() {
 }
 bool StoredNode::imageKeyIs(std::string_view key) {
     const NodeStore& s = current();
+    // A walk mostly asks for the very key that the node bears, as the image
+    // list spells it; identical bytes are equal under any case folding, so
+    // that match needs no folding at all.
+    const int32_t image = s.nodes[static_cast<size_t>(index_)].image;
+    if (image < 0 && s.imageKeys[static_cast<size_t>(~image)] == key) return true;
     return s.imageKeyIs(index_, key);
 }
 

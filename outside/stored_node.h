@@ -60,8 +60,13 @@ private:
     std::shared_ptr<NodeStore> live() const;
     // The same check for calls that run no outside code: the data cannot go
     // during the call, so no reference is taken (walks call these for every
-    // node).
-    NodeStore& current() const;
+    // node, hence inline, with the failure out of line).
+    NodeStore& current() const {
+        if (cleared_ || !data_->usable()) [[unlikely]]
+            failDeleted();
+        return *data_;
+    }
+    [[noreturn]] static void failDeleted();
     NodeRecord& record() const { return current().nodes[static_cast<size_t>(index_)]; }
 
     // The data holds its node objects in its records, so a node needs no

@@ -23,6 +23,9 @@ public:
     // straight into place.
     void Add(Variant&& item) { items_.push_back(std::move(item)); }
     void Add(const Variant& item) { items_.push_back(item); }
+    // Appends a text without key, built in place: the text is moved once,
+    // into the item itself.
+    void addText(std::string&& text) { items_.emplace_back(std::move(text)); }
     // Room for count more items, so that appending them never moves the
     // items already in.
     // Grows by at least half, so that many small calls still append in

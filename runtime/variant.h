@@ -62,7 +62,10 @@ public:
     Variant(int32_t v) : v_(v) {}
     Variant(float v) : v_(v) {}
     Variant(double v) : v_(v) {}
-    Variant(std::string v) : v_(std::move(v)) {}
+    // A text goes straight into place: copied once from an lvalue, moved
+    // once from an rvalue (no by-value parameter in between).
+    Variant(const std::string& v) : v_(std::in_place_type<std::string>, v) {}
+    Variant(std::string&& v) noexcept : v_(std::in_place_type<std::string>, std::move(v)) {}
     Variant(std::string_view v) : v_(std::string(v)) {}
     Variant(const char* v) : v_(std::string(v)) {}
     Variant(Bytes v) : v_(std::move(v)) {}

@@ -143,6 +143,22 @@ TEST_F(CollectionTest, RoomMadeAheadChangesNoItemOrKey) {
     EXPECT_EQ(second, rt::Variant(int32_t{2})) << "an enumerator goes on where it stood";
 }
 
+// Texts appended in place (as the section query fills its collections) come
+// out whole, as texts, after the items already in; the keys stay as they were.
+TEST_F(CollectionTest, TextsAppendedInPlaceKeepEveryByte) {
+    const std::vector<std::string> texts{"", "CB000001", std::string("nul\0inside", 10), "Größe",
+                                         std::string(100, 'x')};  // the last one longer than a string holds inline
+    for (auto text : texts) c->addText(std::move(text));
+    ASSERT_EQ(c->Count(), 3 + static_cast<int32_t>(texts.size()));
+    for (size_t i = 0; i < texts.size(); ++i) {
+        const rt::Variant& item = c->Item(static_cast<int32_t>(4 + i));
+        EXPECT_EQ(item.type(), rt::VarType::String);
+        EXPECT_EQ(item, rt::Variant(texts[i])) << "item " << 4 + i;
+    }
+    EXPECT_EQ(c->Item("first"), rt::Variant("a"));
+    EXPECT_EQ(c->Item("THIRD"), rt::Variant("c"));
+}
+
 TEST_F(CollectionTest, TextsDescribeNonStrings) {
     c->Add(rt::Bool16{rt::True16});
     EXPECT_EQ(c->texts(), (std::vector<std::string>{"a", "2", "c", "True"}));

@@ -29,6 +29,7 @@ rt::Variant clsKwAmbrTvsA::AddNode(AddNodeArgs& a) {
     rt::ObjectRef tv;
     rt::Ref<tree::TreeNode> node;
     walk::BoundTree bound;
+    bound.knowAlready(treeViewObject_, boundView_);
 
     trap.step([&] { form = frmKwAmbrTvsA::current(); });                                   // 1
     trap.step([&] {                                                                        // 2
@@ -41,7 +42,7 @@ rt::Variant clsKwAmbrTvsA::AddNode(AddNodeArgs& a) {
     trap.step([&] {                                                                        // 4
         if (a.enumTVSNodeStyle >= TVSNodeStyle_CheckBoxoff && a.enumTVSNodeStyle <= TVSNodeStyle_OptionButtonOn) {
             a.ImageIPictureDispKeyNormal = std::string(stateKeyOfStyle(a.enumTVSNodeStyle));
-        } else if (a.enumTVSNodeStyle == TVSNodeStyle_Default && rt::textEquals(a.ImageIPictureDispKeyNormal, "")) {
+        } else if (a.enumTVSNodeStyle == TVSNodeStyle_Default && a.ImageIPictureDispKeyNormal.empty()) {
             a.ImageIPictureDispKeyNormal = a.sKey;
             a.ImageIPictureDisp = frmKwAmbrTvsA::current()->imgBlank->Picture();
         }
@@ -65,7 +66,7 @@ rt::Variant clsKwAmbrTvsA::AddNode(AddNodeArgs& a) {
     trap.step([&] { tv = nullptr; });                                                      // 10
     trap.step([&] {                                                                        // 11
         auto nodes = bound.of(treeViewObject_)->Nodes();
-        rt::Variant relative = rt::textEquals(a.sRelative, "") ? rt::Variant(rt::Missing{}) : rt::Variant(a.sRelative);
+        rt::Variant relative = a.sRelative.empty() ? rt::Variant(rt::Missing{}) : rt::Variant(a.sRelative);
         node = nodes->Add(relative, a.sRelationship, a.sKey, a.sText, a.ImageIPictureDispKeyNormal);
     });
     trap.step([&] { walk::need(node).setExpanded(a.bExpanded); });                        // 12

@@ -18,6 +18,7 @@ rt::Ref<rt::Collection> clsKwAmbrTvsA::QueryNodeTextCollection() {
 
 void clsKwAmbrTvsA::setTreeViewObject(const rt::ObjectRef& treeView) {
     treeViewObject_ = treeView;
+    boundView_ = treeView ? treeView.as<tree::TreeView>() : nullptr;
     setOTV(treeView);
 }
 

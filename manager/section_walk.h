@@ -31,6 +31,12 @@ public:
         }
         return tree_;
     }
+    // What the caller found already: the tree view that an object is.
+    void knowAlready(const rt::ObjectRef& treeViewObject, const rt::Ref<tree::TreeView>& tree) {
+        if (!tree) return;
+        from_ = treeViewObject;
+        tree_ = tree;
+    }
 
 private:
     rt::ObjectRef from_;

@@ -117,6 +117,9 @@ private:
     rt::Ref<rt::Collection> keysCollection_;
     rt::Ref<rt::Collection> textCollection_;
     rt::ObjectRef treeViewObject_;
+    // treeViewObject_ as a tree view (nothing for another object), found
+    // once when it is bound: AddNode, called once per node, asks for it.
+    rt::Ref<tree::TreeView> boundView_;
     rt::Ref<tree::ImageList> imageList_;
     rt::ObjectRef buddy_;
     std::string tag_;

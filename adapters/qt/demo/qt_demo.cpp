@@ -18,7 +18,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QTextDocumentFragment>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <iostream>
 #include <string>
 
@@ -34,10 +34,10 @@ void settle() {
 
 // A left click in the middle of a node's row, as the mouse gives it.
 void click(qt_demo::SettingsWindow& window, const std::string& key) {
-    QTreeWidget* tree = window.tree();
-    QTreeWidgetItem* item = window.treeView().itemOf(window.treeView().Nodes()->Item(rt::Variant(key)));
-    tree->scrollToItem(item);
-    const QPointF at = tree->visualItemRect(item).center();
+    QTreeView* tree = window.tree();
+    const QModelIndex index = window.treeView().indexOf(window.treeView().Nodes()->Item(rt::Variant(key)));
+    tree->scrollTo(index);
+    const QPointF at = tree->visualRect(index).center();
     const QPointF global = tree->viewport()->mapToGlobal(at);
     QMouseEvent press(QEvent::MouseButtonPress, at, global, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(tree->viewport(), &press);
@@ -58,7 +58,7 @@ void press(qt_demo::SettingsWindow& window, Qt::Key key) {
 
 int playAndSave(qt_demo::SettingsWindow& window, const QString& file, int pictureSet) {
     settle();
-    window.tree()->setCurrentItem(nullptr);
+    window.tree()->setCurrentIndex(QModelIndex());
     window.queryButton()->click();  // no section is selected: the manager reports
     for (Qt::Key key : {Qt::Key_Home, Qt::Key_Down, Qt::Key_Down, Qt::Key_Down, Qt::Key_Space}) press(window, key);
     for (const char* key : {"CBbold", "OBright", "CBbackup", "OBrich"}) click(window, key);

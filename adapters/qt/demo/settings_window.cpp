@@ -8,7 +8,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <QVBoxLayout>
 #include <iterator>
 
@@ -75,13 +75,12 @@ QString joined(const rt::Ref<rt::Collection>& collection) {
 
 }  // namespace
 
-SettingsWindow::SettingsWindow() : tree_(new QTreeWidget) {
+SettingsWindow::SettingsWindow() : tree_(new QTreeView) {
     setWindowTitle(QStringLiteral("Editor settings"));
     tree_->setHeaderHidden(true);
-    tree_->setColumnCount(1);
-    // The window has its tree widget; the tree view wraps it, and the
-    // manager drives the tree view.
-    treeView_ = rt::make<qt_tree::QtTreeView>(tree_);
+    // The window has its tree widget; the tree view shows its nodes there,
+    // and the manager drives the tree view.
+    treeView_ = rt::make<qt_tree::QtModelTreeView>(tree_);
     outside::registerErrorHandlerStandIn([this](const std::string& line) { addReport(line); });
     manager_->setTreeViewObject(treeView_);
     manager_->setTaginToolTip(rt::True16);
@@ -216,17 +215,17 @@ void SettingsWindow::usePictureSet(int set) {
         for (const auto& i : s.items) styles.push_back(manager_->GetTVSNodeStyle(s.key, i.key));
     }
     // The keyboard's place in the tree stays where it was.
-    const auto current = treeView_->nodeOf(tree_->currentItem());
+    const auto current = treeView_->nodeOf(tree_->currentIndex());
     const std::string currentKey = current ? current->Key() : std::string();
     manager_->Refresh();  // empties the tree and drops the pictures
     manager_->setTreeViewObject(treeView_);
     manager_->setImageStyles(set);
     addSettings(styles, open);
-    if (!currentKey.empty()) tree_->setCurrentItem(treeView_->itemOf(treeView_->Nodes()->Item(rt::Variant(currentKey))));
+    if (!currentKey.empty()) tree_->setCurrentIndex(treeView_->indexOf(treeView_->Nodes()->Item(rt::Variant(currentKey))));
 }
 
 std::string SettingsWindow::selectedSection() const {
-    auto node = treeView_->nodeOf(tree_->currentItem());
+    auto node = treeView_->nodeOf(tree_->currentIndex());
     if (!node) return {};
     auto parent = node->Parent();
     return parent ? parent->Key() : node->Key();

@@ -1,14 +1,14 @@
 #pragma once
 // The demo's window: an editor's settings dialog whose tree of check boxes
-// and option buttons is a QTreeWidget of the window's own, wrapped by a Qt
-// tree view and driven by a style manager. Beside the tree: the choice of
+// and option buttons is a QTreeView of the window's own, which shows the
+// nodes of a Qt tree view through their model, driven by a style manager. Beside the tree: the choice of
 // picture set and buttons for the manager's bulk operations; below it: every
 // report of the error channel as it arrives.
 
 #include <QWidget>
 #include <string>
 
-#include "adapters/qt/qt_tree_view.h"
+#include "adapters/qt/qt_model_tree_view.h"
 #include "manager/style_manager.h"
 
 QT_BEGIN_NAMESPACE
@@ -16,7 +16,7 @@ class QComboBox;
 class QLabel;
 class QListWidget;
 class QPushButton;
-class QTreeWidget;
+class QTreeView;
 QT_END_NAMESPACE
 
 namespace qt_demo {
@@ -26,9 +26,9 @@ public:
     SettingsWindow();
     ~SettingsWindow() override;
 
-    qt_tree::QtTreeView& treeView() { return *treeView_; }
+    qt_tree::QtModelTreeView& treeView() { return *treeView_; }
     Sarn10B::clsKwAmbrTvsA& manager() { return *manager_; }
-    QTreeWidget* tree() const { return tree_; }
+    QTreeView* tree() const { return tree_; }
     QComboBox* pictureSets() const { return pictureSets_; }
     QPushButton* queryButton() const { return query_; }
     QLabel* result() const { return result_; }
@@ -47,8 +47,8 @@ private:
     void querySection();
     void addReport(const std::string& line);
 
-    QTreeWidget* tree_;
-    rt::Ref<qt_tree::QtTreeView> treeView_;
+    QTreeView* tree_;
+    rt::Ref<qt_tree::QtModelTreeView> treeView_;
     rt::Ref<Sarn10B::clsKwAmbrTvsA> manager_ = rt::make<Sarn10B::clsKwAmbrTvsA>();
     QComboBox* pictureSets_ = nullptr;
     QPushButton* query_ = nullptr;

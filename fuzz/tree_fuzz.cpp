@@ -1,8 +1,10 @@
 // Random sequences of operations on a tree view, each compared with a plain
 // model of the tree: nodes in the order of adding, their parent and ordered
 // children, unique keys without regard to case, and the failure number that
-// each refused operation must give. Built twice: for the in-memory tree view,
-// and with QT_TREE_VIEW for the Qt tree view on the offscreen platform.
+// each refused operation must give. Built three times: for the in-memory tree
+// view, with QT_TREE_VIEW for the Qt tree view over a QTreeWidget, and with
+// QT_MODEL_TREE_VIEW for the one over a model, whose rows as Qt reads them
+// are compared too, under Qt's own checks of the model's answers and signals.
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
@@ -14,16 +16,27 @@
 #include "runtime/error.h"
 #include "runtime/text.h"
 
-#ifdef QT_TREE_VIEW
+#if defined(QT_TREE_VIEW) || defined(QT_MODEL_TREE_VIEW)
+#define ON_QT
 #include <QApplication>
-
+#endif
+#ifdef QT_TREE_VIEW
 #include "adapters/qt/qt_tree_view.h"
+#endif
+#ifdef QT_MODEL_TREE_VIEW
+#include <QAbstractItemModelTester>
+
+#include "adapters/qt/qt_model_tree_view.h"
 #endif
 
 namespace {
 
+#ifdef ON_QT
 #ifdef QT_TREE_VIEW
 using View = qt_tree::QtTreeView;
+#else
+using View = qt_tree::QtModelTreeView;
+#endif
 void setUpOnce() {
     static QApplication* app = [] {
         qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -34,9 +47,11 @@ void setUpOnce() {
     }();
     (void)app;
 }
+void letTheWidgetRun() { QApplication::processEvents(); }
 #else
 using View = tree::MemoryTreeView;
 void setUpOnce() {}
+void letTheWidgetRun() {}
 #endif
 
 using tree::errnum::ElementNotFound;
@@ -143,6 +158,27 @@ void compare(View& tv, const Model& m) {
     }
 }
 
+#ifdef QT_MODEL_TREE_VIEW
+// The rows as Qt reads them from the model: each owner's children in order,
+// with their texts.
+void compareRows(View& tv, const Model& m) {
+    QAbstractItemModel* model = tv.model();
+    std::vector<std::pair<QModelIndex, const std::vector<int>*>> owners{{QModelIndex(), &m.roots}};
+    while (!owners.empty()) {
+        const auto [owner, children] = owners.back();
+        owners.pop_back();
+        if (model->rowCount(owner) != static_cast<int>(children->size())) broken("row count");
+        for (int row = 0; row < static_cast<int>(children->size()); ++row) {
+            const QModelIndex at = model->index(row, 0, owner);
+            const Node& want = m.nodes[static_cast<size_t>((*children)[static_cast<size_t>(row)])];
+            if (at.data().toString().toStdString() != want.text) broken("the text of row " + std::to_string(row));
+            if (model->parent(at) != owner) broken("the parent of row " + std::to_string(row));
+            owners.emplace_back(at, &want.children);
+        }
+    }
+}
+#endif
+
 rt::Variant drawReference(fuzzing::Input& in, const Model& m) {
     switch (in.ConsumeIntegralInRange<int>(0, 3)) {
         case 0: return rt::Missing{};
@@ -165,6 +201,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     setUpOnce();
     fuzzing::Input in(data, size);
     auto tv = rt::make<View>();
+#ifdef QT_MODEL_TREE_VIEW
+    QAbstractItemModelTester checks(tv->model(), QAbstractItemModelTester::FailureReportingMode::Fatal);
+#endif
     auto list = rt::make<tree::ImageList>();
     auto pictures = list->ListImages();
     pictures->Add(rt::Missing{}, "a", rt::make<rt::Picture>(rt::PictureType::Bitmap, 1, 1));
@@ -174,7 +213,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     int added = 0;
 
     for (int op = 0; op < 100 && in.more(); ++op) {
-        switch (in.ConsumeIntegralInRange<int>(0, 6)) {
+        switch (in.ConsumeIntegralInRange<int>(0, 7)) {
             case 0:
             case 1: {  // Nodes.Add
                 const rt::Variant relative = drawReference(in, m);
@@ -254,6 +293,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 m.roots.clear();
                 for (auto& n : taken) expectFailure(failureOf([&] { n->Key(); }), tree::errnum::ControlDeleted, "Key of a cleared node");
                 taken.clear();
+                break;
+            case 7:  // the widget's turn: owed rows are told, or read
+#ifdef QT_MODEL_TREE_VIEW
+                if (in.ConsumeBool()) compareRows(*tv, m);
+#endif
+                letTheWidgetRun();
                 break;
             default: {  // setText
                 if (m.nodes.empty()) break;

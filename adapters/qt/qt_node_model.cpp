@@ -26,7 +26,7 @@ int32_t NodeModel::ownerOf(const QModelIndex& parent) const {
 }
 
 QModelIndex NodeModel::index(int row, int column, const QModelIndex& parent) const {
-    data_->tellOwedRows();
+    if (data_->owedRows != 0) data_->tellOwedRows();
     const int32_t owner = ownerOf(parent);
     if (owner == Foreign || column != 0 || row < 0 || row >= data_->toldChildren(owner)) return {};
     return createIndex(row, 0, static_cast<quintptr>(data_->childrenOf(owner)[static_cast<size_t>(row)]));
@@ -39,7 +39,7 @@ QModelIndex NodeModel::parent(const QModelIndex& child) const {
 }
 
 int NodeModel::rowCount(const QModelIndex& parent) const {
-    data_->tellOwedRows();
+    if (data_->owedRows != 0) data_->tellOwedRows();
     const int32_t owner = ownerOf(parent);
     return owner == Foreign ? 0 : data_->toldChildren(owner);
 }

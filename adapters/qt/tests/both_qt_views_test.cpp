@@ -6,6 +6,8 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QKeyEvent>
+#include <QMainWindow>
+#include <QPointer>
 #include <gtest/gtest.h>
 
 #include <string>
@@ -154,6 +156,36 @@ TYPED_TEST(BothQtViews, AKeyHeldDownChangesNothingUntilItComesUp) {
     EXPECT_EQ(this->images("S1"), (Strings{"chkoff", "chkon"})) << "nothing while the key is down";
     QTest::keyRelease(this->subject.widget(), Qt::Key_Space);
     EXPECT_EQ(this->images("S1"), (Strings{"chkon", "chkon"})) << "Space clicks once it comes up";
+}
+
+// The views themselves, without a manager.
+template <class View>
+class EitherQtView : public ::testing::Test {};
+struct ViewClassNames {
+    template <class T>
+    static std::string GetName(int) {
+        return std::is_same_v<T, qt_tree::QtTreeView> ? "Widget" : "Model";
+    }
+};
+using QtViewClasses = ::testing::Types<qt_tree::QtTreeView, qt_tree::QtModelTreeView>;
+TYPED_TEST_SUITE(EitherQtView, QtViewClasses, ViewClassNames);
+
+TYPED_TEST(EitherQtView, AViewDeletesItsOwnWidgetUnlessAWindowTookItIn) {
+    QPointer<QWidget> alone;
+    {
+        auto view = rt::make<TypeParam>();
+        alone = view->widget();
+    }
+    EXPECT_TRUE(alone.isNull());
+
+    QMainWindow window;
+    QPointer<QWidget> housed;
+    {
+        auto view = rt::make<TypeParam>();
+        housed = view->widget();
+        window.setCentralWidget(housed);
+    }
+    EXPECT_FALSE(housed.isNull());
 }
 
 }  // namespace

@@ -3,8 +3,6 @@
 // of the host's, and the lives of the view, the widget and the model.
 #include <QAbstractItemModelTester>
 #include <QApplication>
-#include <QMainWindow>
-#include <QPointer>
 #include <QSignalSpy>
 #include <QStandardItemModel>
 #include <gtest/gtest.h>
@@ -262,24 +260,6 @@ TEST(QtModelTreeViewHost, AWidgetOutlivesItsViewShowingItsNodes) {
     EXPECT_EQ(host.model()->index(0, 0).data().toString(), "a");
     QTest::mouseClick(host.viewport(), Qt::LeftButton, {}, host.visualRect(host.model()->index(0, 0)).center());
     EXPECT_TRUE(listener.events.empty());
-}
-
-TEST(QtModelTreeViewHost, AViewDeletesItsOwnWidgetUnlessAWindowTookItIn) {
-    QPointer<QTreeView> alone;
-    {
-        auto view = rt::make<qt_tree::QtModelTreeView>();
-        alone = view->widget();
-    }
-    EXPECT_TRUE(alone.isNull());
-
-    QMainWindow window;
-    QPointer<QTreeView> housed;
-    {
-        auto view = rt::make<qt_tree::QtModelTreeView>();
-        housed = view->widget();
-        window.setCentralWidget(housed);
-    }
-    EXPECT_FALSE(housed.isNull());
 }
 
 }  // namespace

@@ -2,10 +2,8 @@
 // of the host's, and the lives of the view and the widget.
 #include <QApplication>
 #include <QLineEdit>
-#include <QMainWindow>
 #include <QPainter>
 #include <QPixmapCache>
-#include <QPointer>
 #include <gtest/gtest.h>
 
 #include <stdexcept>
@@ -347,24 +345,6 @@ TEST_F(QtTreeViewTest, AWidgetOutlivesItsViewWithItsItemsAndPictures) {
     QTest::mouseClick(host.viewport(), Qt::LeftButton, {}, host.visualItemRect(host.topLevelItem(0)).center());
     QTest::keyClick(&host, Qt::Key_A);
     EXPECT_TRUE(listener.events.empty());
-}
-
-TEST_F(QtTreeViewTest, AViewDeletesItsOwnWidgetUnlessAWindowTookItIn) {
-    QPointer<QTreeWidget> alone;
-    {
-        auto view = rt::make<qt_tree::QtTreeView>();
-        alone = view->widget();
-    }
-    EXPECT_TRUE(alone.isNull());
-
-    QMainWindow window;
-    QPointer<QTreeWidget> housed;
-    {
-        auto view = rt::make<qt_tree::QtTreeView>();
-        housed = view->widget();
-        window.setCentralWidget(housed);
-    }
-    EXPECT_FALSE(housed.isNull());
 }
 
 }  // namespace

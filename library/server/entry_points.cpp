@@ -23,16 +23,4 @@ rt::ServerModule& serverModule() {
 
 }  // namespace
 
-#define SARN_EXPORT extern "C" __attribute__((visibility("default")))
-
-SARN_EXPORT int32_t DllRegisterServer() {
-    return serverModule().registerServer(rt::moduleFileOf(reinterpret_cast<const void*>(&DllRegisterServer)));
-}
-
-SARN_EXPORT int32_t DllUnregisterServer() { return serverModule().unregisterServer(); }
-
-SARN_EXPORT int32_t DllGetClassObject(const rt::Guid* clsid, const rt::Guid* iid, void** factory) {
-    return serverModule().getClassObject(clsid, iid, factory);
-}
-
-SARN_EXPORT int32_t DllCanUnloadNow() { return serverModule().canUnloadNow(); }
+#include "runtime/server_entry_points.h"

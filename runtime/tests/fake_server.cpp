@@ -32,13 +32,4 @@ rt::ServerModule& serverModule() {
 
 }  // namespace
 
-#define FAKE_EXPORT extern "C" __attribute__((visibility("default")))
-
-FAKE_EXPORT int32_t DllRegisterServer() {
-    return serverModule().registerServer(rt::moduleFileOf(reinterpret_cast<const void*>(&DllRegisterServer)));
-}
-FAKE_EXPORT int32_t DllUnregisterServer() { return serverModule().unregisterServer(); }
-FAKE_EXPORT int32_t DllGetClassObject(const rt::Guid* clsid, const rt::Guid* iid, void** factory) {
-    return serverModule().getClassObject(clsid, iid, factory);
-}
-FAKE_EXPORT int32_t DllCanUnloadNow() { return serverModule().canUnloadNow(); }
+#include "runtime/server_entry_points.h"

@@ -1,5 +1,4 @@
-// The four entry points of sarn_tree.dll (kept apart from the platform's
-// headers, which declare them with the platform's own types).
+// The four entry points of sarn_tree.dll; its module.
 #include <cstdint>
 #include <string>
 
@@ -22,11 +21,4 @@ rt::ServerModule& serverModule() {
 
 }  // namespace
 
-extern "C" int32_t DllRegisterServer() {
-    return serverModule().registerServer(rt::moduleFileOf(reinterpret_cast<const void*>(&DllRegisterServer)));
-}
-extern "C" int32_t DllUnregisterServer() { return serverModule().unregisterServer(); }
-extern "C" int32_t DllGetClassObject(const rt::Guid* clsid, const rt::Guid* iid, void** factory) {
-    return serverModule().getClassObject(clsid, iid, factory);
-}
-extern "C" int32_t DllCanUnloadNow() { return serverModule().canUnloadNow(); }
+#include "runtime/server_entry_points.h"

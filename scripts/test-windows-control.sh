@@ -28,38 +28,10 @@ if [ "${1:-}" != --inside-display ]; then
   exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" --inside-display
 fi
 
-export WINEPREFIX=$out/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH=win64
-trap 'wineserver -k 2>/dev/null || true' EXIT
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
-  wine wineboot -i >/dev/null 2>&1
-  wineserver -w
-fi
+. scripts/wine-tests.sh
+use_wine_prefix
+counted_seconds=120
 
-failures=0
-winpath() { echo "Z:${1//\//\\}"; }
-fail() {
-  echo "FAILED: $*"
-  failures=$((failures + 1))
-}
-# Runs a test whose last line is "N passed, M failed": both the line and
-# M = 0 are required; a test that hangs is stopped after two minutes.
-run_counted() {
-  local name=$1
-  shift
-  local output status=0
-  output=$(timeout 120 "$@" 2>&1 | tr -d '\r') || status=$?
-  local summary
-  summary=$(printf '%s\n' "$output" | grep -E '^[0-9]+ passed, [0-9]+ failed$' | tail -1 || true)
-  if [ -z "$summary" ]; then
-    printf '%s\n' "$output"
-    fail "$name printed no summary line (status $status)"
-  elif [ "$status" -ne 0 ] || [[ "$summary" != *" 0 failed" ]]; then
-    printf '%s\n' "$output"
-    fail "$name: $summary (status $status)"
-  else
-    echo "ok   $name: $summary"
-  fi
-}
 servers=(sarn10b sarn_outside sarn_control)
 
 echo "== the tree view control under Wine on display $DISPLAY (at ${SECONDS}s)"

@@ -39,39 +39,10 @@ cmake -S windows -B "$out" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
 cmake --build "$out" -j "$jobs" >/dev/null
 
 echo "== fresh Wine prefix (at ${SECONDS}s)"
-export WINEPREFIX=$out/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH=win64
 unset DISPLAY WAYLAND_DISPLAY
-rm -rf "$WINEPREFIX"
-trap 'wineserver -k 2>/dev/null || true' EXIT
-wine wineboot -i >/dev/null 2>&1
-wineserver -w
+. scripts/wine-tests.sh
+use_wine_prefix fresh
 
-failures=0
-winpath() { echo "Z:${1//\//\\}"; }
-fail() {
-  echo "FAILED: $*"
-  failures=$((failures + 1))
-}
-# Runs a test program or script whose last line is "N passed, M failed":
-# both the line and M = 0 are required (Wine's cscript exits 0 on script
-# errors).
-run_counted() {
-  local name=$1
-  shift
-  local output status=0
-  output=$("$@" 2>&1 | tr -d '\r') || status=$?
-  local summary
-  summary=$(printf '%s\n' "$output" | grep -E '^[0-9]+ passed, [0-9]+ failed$' | tail -1 || true)
-  if [ -z "$summary" ]; then
-    printf '%s\n' "$output"
-    fail "$name printed no summary line (status $status)"
-  elif [ "$status" -ne 0 ] || [[ "$summary" != *" 0 failed" ]]; then
-    printf '%s\n' "$output"
-    fail "$name: $summary (status $status)"
-  else
-    echo "ok   $name: $summary"
-  fi
-}
 # Runs a GoogleTest program: its own summary must say that every test passed.
 run_suite() {
   local name=$1

@@ -206,10 +206,27 @@ private:
 
 namespace {
 
-// One cell of a row: the node's own column tells what the node is.
-class AccessibleCell final : public QAccessibleInterface, public QAccessibleActionInterface {
+// A child of the tree, which has no children of its own.
+class AccessibleLeaf : public QAccessibleInterface {
 public:
-    AccessibleCell(const AccessibleTree* tree, const QModelIndex& index) : tree_(tree), index_(index) {
+    explicit AccessibleLeaf(const AccessibleTree* tree) : tree_(tree) {}
+
+    QObject* object() const override { return nullptr; }
+    QWindow* window() const override { return tree_->window(); }
+    QAccessibleInterface* parent() const override { return const_cast<AccessibleTree*>(tree_); }
+    QAccessibleInterface* child(int) const override { return nullptr; }
+    int childCount() const override { return 0; }
+    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
+    QAccessibleInterface* childAt(int, int) const override { return nullptr; }
+
+protected:
+    const AccessibleTree* tree_;  // deletes its children before it goes
+};
+
+// One cell of a row: the node's own column tells what the node is.
+class AccessibleCell final : public AccessibleLeaf, public QAccessibleActionInterface {
+public:
+    AccessibleCell(const AccessibleTree* tree, const QModelIndex& index) : AccessibleLeaf(tree), index_(index) {
         told_ = describe();
     }
 
@@ -230,13 +247,6 @@ public:
     ItemState told_;
 
     bool isValid() const override { return index().isValid(); }
-    QObject* object() const override { return nullptr; }
-    QWindow* window() const override { return tree_->window(); }
-    QAccessibleInterface* parent() const override { return const_cast<AccessibleTree*>(tree_); }
-    QAccessibleInterface* child(int) const override { return nullptr; }
-    int childCount() const override { return 0; }
-    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
-    QAccessibleInterface* childAt(int, int) const override { return nullptr; }
 
     QString text(QAccessible::Text t) const override {
         const QModelIndex now = index();
@@ -330,23 +340,15 @@ public:
     }
 
 private:
-    const AccessibleTree* tree_;  // deletes its cells before it goes
     QPersistentModelIndex index_;
 };
 
 // The header of a column: its row comes first, shown or not.
-class AccessibleHeader final : public QAccessibleInterface {
+class AccessibleHeader final : public AccessibleLeaf {
 public:
-    AccessibleHeader(const AccessibleTree* tree, int column) : tree_(tree), column_(column) {}
+    AccessibleHeader(const AccessibleTree* tree, int column) : AccessibleLeaf(tree), column_(column) {}
 
     bool isValid() const override { return tree_->view() && column_ < columnCount(*tree_->view()); }
-    QObject* object() const override { return nullptr; }
-    QWindow* window() const override { return tree_->window(); }
-    QAccessibleInterface* parent() const override { return const_cast<AccessibleTree*>(tree_); }
-    QAccessibleInterface* child(int) const override { return nullptr; }
-    int childCount() const override { return 0; }
-    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
-    QAccessibleInterface* childAt(int, int) const override { return nullptr; }
     QString text(QAccessible::Text t) const override {
         if (t != QAccessible::Name || !isValid()) return {};
         return tree_->view()->model()->headerData(column_, Qt::Horizontal, Qt::DisplayRole).toString();
@@ -370,7 +372,6 @@ public:
     }
 
 private:
-    const AccessibleTree* tree_;
     int column_;
 };
 

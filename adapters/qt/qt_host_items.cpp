@@ -7,7 +7,7 @@ namespace qt_tree {
 void QtTreeView::Store::adoptItems() {
     // Which items are open can only be asked while they are in the widget.
     QSet<const QTreeWidgetItem*> wasOpen;
-    std::vector<QTreeWidgetItem*> walk{widget->invisibleRootItem()};
+    std::vector<QTreeWidgetItem*> walk{widget()->invisibleRootItem()};
     while (!walk.empty()) {
         QTreeWidgetItem* item = walk.back();
         walk.pop_back();
@@ -16,10 +16,10 @@ void QtTreeView::Store::adoptItems() {
     }
     std::vector<int32_t> open;
     QList<QTreeWidgetItem*> topItems;
-    for (QTreeWidgetItem* hostItem : widget->invisibleRootItem()->takeChildren())
+    for (QTreeWidgetItem* hostItem : widget()->invisibleRootItem()->takeChildren())
         topItems.append(items[adopt(hostItem, NoNode, wasOpen, open)]);
     // Opening an item needs it in the widget; parents come before children.
-    widget->addTopLevelItems(topItems);
+    widget()->addTopLevelItems(topItems);
     for (int32_t index : open) {
         expandedValues[static_cast<size_t>(index)] = rt::True16;
         items[index]->setExpanded(true);

@@ -24,7 +24,7 @@ void QtTreeView::Store::checkInvariants() const {
 
 // The links are sound by now. Items of the host's own may stand between.
 void QtTreeView::Store::checkItemOrder(int32_t owner) const {
-    const QTreeWidgetItem* ownerItem = owner == NoNode ? widget->invisibleRootItem() : items[owner];
+    const QTreeWidgetItem* ownerItem = owner == NoNode ? widget()->invisibleRootItem() : items[owner];
     int row = 0;
     for (int32_t c = owner == NoNode ? firstRoot : nodes[owner].firstChild; c != NoNode; c = nodes[c].next) {
         while (row < ownerItem->childCount() && indexOfItem(ownerItem->child(row)) == NoNode) ++row;

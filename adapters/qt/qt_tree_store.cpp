@@ -37,7 +37,7 @@ int32_t QtTreeView::Store::add(const rt::Variant& relative, const rt::Variant& r
     makeRoomForItem();  // nothing fails after insert
 
     const auto [parent, before] = node.place;
-    QTreeWidgetItem* parentItem = parent == NoNode ? widget->invisibleRootItem() : items[parent];
+    QTreeWidgetItem* parentItem = parent == NoNode ? widget()->invisibleRootItem() : items[parent];
     const int row = before == NoNode ? parentItem->childCount() : parentItem->indexOfChild(items[before]);
     insert(std::move(node));
     items.push_back(item.get());
@@ -53,7 +53,7 @@ void QtTreeView::Store::makeRoomForItem() {
 void QtTreeView::Store::clear() {
     tree::DroppedNodes old = takeAll();
     items.clear();
-    widget->clear();
+    widget()->clear();
     // `old` goes last, once the tree is consistent again.
 }
 
@@ -73,10 +73,10 @@ int32_t QtTreeView::Store::indexOfItem(const QTreeWidgetItem* item) const {
 }
 
 int32_t QtTreeView::Store::nodeAt(const QModelIndex& index) const {
-    return widget ? indexOfItem(widget->itemFromIndex(index)) : NoNode;
+    return view ? indexOfItem(widget()->itemFromIndex(index)) : NoNode;
 }
 
-QModelIndex QtTreeView::Store::modelIndexOf(int32_t index) const { return widget->indexFromItem(items[index]); }
+QModelIndex QtTreeView::Store::modelIndexOf(int32_t index) const { return widget()->indexFromItem(items[index]); }
 
 void QtTreeView::Store::setText(int32_t index, const std::string& text) {
     nodes[index].text = text;
@@ -106,7 +106,7 @@ void QtTreeView::Store::setExpanded(int32_t index, int16_t value) {
     // layout of all rows is due anyway: then it only notes the change. Asking
     // for that layout first (expanding nothing does) turns a walk that opens
     // every node into one layout on the next paint.
-    widget->expandRecursively(QModelIndex(), 0);
+    widget()->expandRecursively(QModelIndex(), 0);
     item->setExpanded(open);
 }
 
@@ -121,10 +121,10 @@ void QtTreeView::Store::setSelected(int32_t index, int16_t selected) {
     // The selected node becomes the current one, as with the control; the
     // widget must neither scroll nor open parents for it, so that a
     // selection that follows the pointer keeps the tree still.
-    const bool autoScroll = widget->hasAutoScroll();
-    widget->setAutoScroll(false);
-    widget->setCurrentItem(item);
-    if (widget) widget->setAutoScroll(autoScroll);  // a slot of the host may have deleted it
+    const bool autoScroll = widget()->hasAutoScroll();
+    widget()->setAutoScroll(false);
+    widget()->setCurrentItem(item);
+    if (view) widget()->setAutoScroll(autoScroll);  // a slot of the host may have deleted it
 }
 
 }  // namespace qt_tree

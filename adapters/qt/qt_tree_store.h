@@ -24,12 +24,13 @@ namespace qt_tree {
 class NodeItem;
 
 struct QtTreeView::Store final : ViewData {
-    QPointer<QTreeWidget> widget;  // the same widget as `view`
     std::vector<NodeItem*> items;  // index as in nodes; owned by the widget
     // Our own changes to an item's text, which need no copying back.
     int quietItemChanges = 0;
 
     ~Store() override;
+    // The widget (`view`), or nothing once it is gone.
+    QTreeWidget* widget() const { return static_cast<QTreeWidget*>(view.data()); }
     int32_t add(const rt::Variant& relative, const rt::Variant& relationship, const rt::Variant& key,
                 const rt::Variant& text, const rt::Variant& image) override;
     void clear() override;

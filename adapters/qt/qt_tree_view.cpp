@@ -23,7 +23,6 @@ QtTreeView::QtTreeView(QTreeWidget* widget) : QtTreeView(std::make_shared<Store>
 QtTreeView::QtTreeView(std::shared_ptr<Store> store, QTreeWidget* widget, bool ownsWidget)
     : ViewBase(store), store_(std::move(store)) {
     if (!widget) throw rt::errInvalidCall();
-    store_->widget = widget;
     store_->view = widget;
     store_->ownsWidget = ownsWidget;
     if (ownsWidget) {
@@ -50,7 +49,7 @@ QtTreeView::QtTreeView(std::shared_ptr<Store> store, QTreeWidget* widget, bool o
 
 QtTreeView::~QtTreeView() = default;
 
-QTreeWidget* QtTreeView::widget() const { return store_->widget; }
+QTreeWidget* QtTreeView::widget() const { return store_->widget(); }
 
 QTreeWidgetItem* QtTreeView::itemOf(const rt::Ref<tree::TreeNode>& node) const {
     auto* own = dynamic_cast<tree::StoredNode*>(node.get());

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "runtime/classes.h"
-#include "windows/demo/settings.h"
+#include "examples/demo_settings.h"
 #include "windows/platform/com_text.h"
 
 namespace demo {

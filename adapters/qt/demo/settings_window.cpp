@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 #include <iterator>
 
+#include "examples/demo_settings.h"
 #include "outside/error_handler_standin.h"
 #include "runtime/collection.h"
 
@@ -19,50 +20,6 @@ namespace qt_demo {
 namespace {
 
 using namespace Sarn10B;
-
-struct ItemSetting {
-    const char* key;
-    const char* text;
-    int32_t style;
-    const char* tag;
-};
-
-struct SectionSetting {
-    const char* key;
-    const char* text;
-    const char* tag;
-    std::vector<ItemSetting> items;
-};
-
-// Check boxes and option buttons, mixed as a settings dialog has them.
-const std::vector<SectionSetting>& settings() {
-    static const std::vector<SectionSetting> sections = {
-        {"S1", "Text formatting", "How new text looks",
-         {{"CBbold", "Bold", TVSNodeStyle_CheckBoxoff, "Shows new text in bold type"},
-          {"CBitalic", "Italic", TVSNodeStyle_CheckBoxOn, "Slants new text"},
-          {"CBunder", "Underline", TVSNodeStyle_CheckBoxoff, "Draws a line under new text"},
-          {"CBstrike", "Strikethrough", TVSNodeStyle_CheckBoxoff, "Draws a line through new text"}}},
-        {"S2", "Alignment", "Where lines start and end",
-         {{"OBleft", "Left", TVSNodeStyle_OptionButtonOn, "Lines start at the left margin"},
-          {"OBcentre", "Centred", TVSNodeStyle_OptionButtonOff, "Lines are centred between the margins"},
-          {"OBright", "Right", TVSNodeStyle_OptionButtonOff, "Lines end at the right margin"},
-          {"OBjustify", "Justified", TVSNodeStyle_OptionButtonOff, "Lines reach both margins"}}},
-        {"S3", "Saving", "When and how documents are saved",
-         {{"CBautosave", "Save automatically every 10 minutes", TVSNodeStyle_CheckBoxOn, "Saves open documents"},
-          {"CBbackup", "Keep a backup copy", TVSNodeStyle_CheckBoxoff, "Keeps the previous version beside it"},
-          {"OBplain", "Save as plain text", TVSNodeStyle_OptionButtonOn, "Only the characters are saved"},
-          {"OBrich", "Save as rich text", TVSNodeStyle_OptionButtonOff, "Formatting is saved too"}}},
-        {"S4", "Line endings", "How lines end in saved files",
-         {{"OBlf", "LF only", TVSNodeStyle_OptionButtonOn, "One line feed"},
-          {"OBcrlf", "CR LF", TVSNodeStyle_OptionButtonOff, "Carriage return and line feed"},
-          {"OBcr", "CR only", TVSNodeStyle_OptionButtonOff, "One carriage return"}}},
-        {"S5", "Spelling", "What the spelling check looks at",
-         {{"CBastype", "Check spelling as you type", TVSNodeStyle_CheckBoxOn, "Marks unknown words at once"},
-          {"CBcaps", "Ignore words in capitals", TVSNodeStyle_CheckBoxOn, "Skips words written in capitals only"},
-          {"CBdigits", "Ignore words with numbers", TVSNodeStyle_CheckBoxoff, "Skips words such as A4"}}},
-    };
-    return sections;
-}
 
 const char* const PictureSetNames[] = {"Check boxes", "Wrong and right marks", "Wrong and right marks in colour",
                                        "Locked and unlocked"};
@@ -193,7 +150,7 @@ void SettingsWindow::buildLayout() {
 void SettingsWindow::addSettings(const std::vector<int32_t>& styles, const std::vector<bool>& open) {
     size_t item = 0;
     size_t section = 0;
-    for (const auto& s : settings()) {
+    for (const auto& s : demo_settings::sections()) {
         const bool opened = section < open.size() ? open[section] : true;
         manager_->AddNode({.sKey = s.key, .sText = s.text, .enumTVSNodeStyle = TVSNodeStyle_Default,
                            .bExpanded = opened ? rt::True16 : rt::False16, .sTag = s.tag});
@@ -210,7 +167,7 @@ void SettingsWindow::addSettings(const std::vector<int32_t>& styles, const std::
 void SettingsWindow::usePictureSet(int set) {
     std::vector<int32_t> styles;
     std::vector<bool> open;
-    for (const auto& s : settings()) {
+    for (const auto& s : demo_settings::sections()) {
         open.push_back(treeView_->Nodes()->Item(rt::Variant(s.key))->Expanded() != 0);
         for (const auto& i : s.items) styles.push_back(manager_->GetTVSNodeStyle(s.key, i.key));
     }

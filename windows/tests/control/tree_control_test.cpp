@@ -26,7 +26,7 @@
 #include "outside/memory_tree.h"
 #include "outside/tree_text.h"
 #include "runtime/classes.h"
-#include "windows/demo/settings.h"
+#include "examples/demo_settings.h"
 #include "windows/platform/com_bridge.h"
 #include "windows/platform/com_text.h"
 #include "windows/tests/control/checks.h"

@@ -1,7 +1,8 @@
 #pragma once
-// The settings tree of the demo (an editor's settings dialog, as the desktop
-// demo has it): sections of check boxes and option buttons, with the styles
-// and notes (tags) of a new dialog. The Windows tests build the same tree.
+// The settings tree of the demos (an editor's settings dialog, on Qt and on
+// the platform's control on Windows): sections of check boxes and option
+// buttons, with the styles and notes (tags) of a new dialog. The Windows
+// tests build the same tree.
 
 #include <cstdint>
 #include <vector>

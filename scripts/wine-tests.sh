@@ -3,6 +3,16 @@
 
 failures=0
 
+# The 64-bit builds run under Wine's 64-bit loader. Debian's `wine` starts the
+# 32-bit loader first when wine32 is installed, which then starts 32-bit
+# programs of the same name (cscript, regsvr32) that see only the 32-bit
+# registry; a `wine` of our own on PATH keeps every call here 64-bit.
+wine_shims=$out/wine-bin
+mkdir -p "$wine_shims"
+printf '#!/bin/sh\nexec /usr/lib/wine/wine64 "$@"\n' >"$wine_shims/wine"
+chmod 755 "$wine_shims/wine"
+case ":$PATH:" in *":$wine_shims:"*) ;; *) export PATH=$wine_shims:$PATH ;; esac
+
 # Wine in the build folder's own prefix: a new one with "fresh", else the one
 # there (made when missing). Wine's server stops when the script ends.
 use_wine_prefix() {

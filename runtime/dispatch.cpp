@@ -27,13 +27,45 @@ const Member* findMember(const ClassInfo& info, CallKind kind, Match match) {
     return nullptr;
 }
 
-Variant call(Object& obj, const Member* m, std::string_view name, Args& args) {
+Variant call(Object& obj, const Member* m, CallKind kind, std::string_view name, Args& args) {
     if (!m || !m->invoke) throw errNoSuchMember(std::string(name));
+    if (passesToDefaultMember(*m, kind, args)) {
+        Args none;
+        return callDefaultMember(m->invoke(obj, none), kind, args);
+    }
     prepareArguments(*m, args);
     return m->invoke(obj, args);
 }
 
+// Calls on in default members that the current call of this thread has made.
+thread_local int defaultMemberSteps = 0;
+constexpr int MostDefaultMemberSteps = 8;
+
 }  // namespace
+
+bool passesToDefaultMember(const Member& m, CallKind kind, const Args& args) {
+    if (args.empty() || !m.params.empty()) return false;
+    if (kind != CallKind::Method && kind != CallKind::PropertyGet) return false;
+    if (m.kind == CallKind::PropertyGet) return m.result == VarType::Object || m.result == VarType::Variant;
+    return m.kind == CallKind::Method && m.result == VarType::Object;
+}
+
+Variant callDefaultMember(const Variant& result, CallKind kind, Args& args) {
+    if (!result.isObject()) throw errWrongArgumentCount();
+    const ObjectRef target = toObject(result);
+    if (!target) throw errWrongArgumentCount();
+    const Member* m = target->classInfo().find(DefaultMemberDispid, kind);
+    if (!m || !m->invoke) throw errWrongArgumentCount();
+    DefaultMemberStep step;
+    return call(*target, m, kind, "#0", args);
+}
+
+DefaultMemberStep::DefaultMemberStep() {
+    if (defaultMemberSteps >= MostDefaultMemberSteps) throw errWrongArgumentCount();
+    ++defaultMemberSteps;
+}
+
+DefaultMemberStep::~DefaultMemberStep() { --defaultMemberSteps; }
 
 void prepareArguments(const Member& m, Args& args) {
     // A let or a set takes the assigned value even where the table declares
@@ -62,7 +94,7 @@ int32_t ClassInfo::dispidOf(std::string_view memberName) const {
 }
 
 Variant Object::callMember(std::string_view name, CallKind kind, Args& args) {
-    return call(*this, classInfo().find(name, kind), name, args);
+    return call(*this, classInfo().find(name, kind), kind, name, args);
 }
 
 Variant callByName(Object& obj, std::string_view name, CallKind kind, Args& args) {
@@ -82,7 +114,7 @@ Variant callByName(const ObjectRef& obj, std::string_view name, CallKind kind, A
 Variant invokeDispid(Object& obj, int32_t dispid, CallKind kind, Args& args) {
     std::string name = "#";
     name += std::to_string(dispid);
-    return call(obj, obj.classInfo().find(dispid, kind), name, args);
+    return call(obj, obj.classInfo().find(dispid, kind), kind, name, args);
 }
 
 const Variant& argAt(const Args& args, size_t i) {

@@ -60,12 +60,44 @@ struct ClassInfo {
 };
 
 // Calls a member of obj by name. Unknown names and kinds fail with 438. The
-// arguments are passed by reference: a member may write them back.
+// arguments are passed by reference: a member may write them back. A call
+// that gives arguments to a member without parameters that returns an object
+// hands them on to that object's default member (passesToDefaultMember).
 Variant callByName(Object& obj, std::string_view name, CallKind kind, Args& args);
 Variant callByName(Object& obj, std::string_view name, CallKind kind, Args&& args = {});
 Variant callByName(const ObjectRef& obj, std::string_view name, CallKind kind, Args& args);
 Variant callByName(const ObjectRef& obj, std::string_view name, CallKind kind, Args&& args = {});
 Variant invokeDispid(Object& obj, int32_t dispid, CallKind kind, Args& args);
+
+// The dispatch identifier of an object's default member: the member that a
+// call on the object itself reaches, as c(1) reaches c.Item(1).
+inline constexpr int32_t DefaultMemberDispid = 0;
+
+// Whether a call of `kind` with these arguments hands them on to the default
+// member of what m returns instead of giving them to m: m takes no
+// parameters, the call gives it some, and m is a property get that may
+// return an object (declared as one or as a variant) or a method declared to
+// return one. So obj.Items(1) is obj.Items().Item(1). A let or a set never
+// hands its arguments on: obj.Items(1) = x fails with 450. A method declared
+// with another result is refused before it runs.
+bool passesToDefaultMember(const Member& m, CallKind kind, const Args& args);
+// Calls the default member of the object that a member returned, with the
+// caller's arguments and call kind; that call may hand them on again. 450
+// when the result is no object, nothing, or an object without a default
+// member of that kind.
+Variant callDefaultMember(const Variant& result, CallKind kind, Args& args);
+
+// Held while a call runs on in a default member. One call hands its
+// arguments on through a few default members at most; past that it fails
+// with 450, so a default member that returns its own object cannot recurse
+// for ever.
+class DefaultMemberStep {
+public:
+    DefaultMemberStep();
+    ~DefaultMemberStep();
+    DefaultMemberStep(const DefaultMemberStep&) = delete;
+    DefaultMemberStep& operator=(const DefaultMemberStep&) = delete;
+};
 
 // The checks before a member is called: more arguments than it declares fail
 // with 450, a required one left out with 449; missing trailing arguments are

@@ -496,6 +496,48 @@ TEST_F(ManagerSurfaceTest, ObjectPropertiesRefuseWrongObjects) {
     EXPECT_TRUE(reports().empty()) << "property accessors do not report";
 }
 
+// Arguments to a collection property reach the collection's Item, as
+// m.QueryNodeTextCollection(1) in a script; a property whose value cannot
+// take them refuses them with 450.
+TEST_F(ManagerSurfaceTest, ArgumentsToACollectionPropertyReachItsItem) {
+    call("QueryNodeCollection", CallKind::Method, {"S1"});
+    struct Case {
+        const char* member;
+        rt::Args args;
+        std::string outcome;  // the item, or the error number
+    };
+    const std::vector<Case> cases = {
+        {"QueryNodeTextCollection", {int32_t{1}}, "Bold"},
+        {"querynodetextcollection", {int32_t{3}}, "Italic"},
+        {"QueryNodeKeysCollection", {int32_t{2}}, "OB1"},
+        {"QueryNodeKeysCollection", {int32_t{4}}, "error 9"},
+        {"QueryNodeKeysCollection", {int32_t{1}, int32_t{2}}, "error 450"},
+        {"Tag", {int32_t{1}}, "error 450"},
+        {"BuddyObject", {int32_t{1}}, "error 450"},
+        {"TreeViewObject", {int32_t{1}}, "error 450"},
+        {"Refresh", {int32_t{1}}, "error 450"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.member) + " with " + std::to_string(c.args.size()) + " argument(s)");
+        rt::Args args = c.args;
+        std::string outcome;
+        try {
+            outcome = rt::toText(rt::callByName(manager, c.member, CallKind::Method, args));  // as scripts read
+        } catch (const rt::Error& e) {
+            outcome = "error " + std::to_string(e.number());
+        }
+        EXPECT_EQ(outcome, c.outcome);
+    }
+    EXPECT_EQ(tree::treeAsText(*tv).substr(0, 16), "S1 \"Fonts\" [S1]\n") << "the refused Refresh left the tree";
+
+    // An index with an assignment is refused and changes nothing.
+    const rt::ObjectRef other = rt::make<rt::Collection>();
+    EXPECT_EQ(errorNumberOf([&] { call("QueryNodeTextCollection", CallKind::PropertySet, {int32_t{1}, other}); }),
+              rt::errnum::WrongArgumentCount);
+    EXPECT_EQ(manager->QueryNodeTextCollection()->texts(), (std::vector<std::string>{"Bold", "Serif", "Italic"}));
+    EXPECT_TRUE(reports().empty());
+}
+
 TEST_F(ManagerSurfaceTest, RequiredArgumentsMustBeGiven) {
     struct Case {
         const char* name;

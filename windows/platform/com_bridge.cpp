@@ -214,7 +214,8 @@ public:
             return DISP_E_NONAMEDARGS;
         if (assignment && named != 1) return DISP_E_PARAMNOTOPTIONAL;
         const rt::ClassInfo& table = automationTableOf(*object_);
-        if (!table.find(id, kind)) return DISP_E_MEMBERNOTFOUND;
+        const rt::Member* member = table.find(id, kind);
+        if (!member) return DISP_E_MEMBERNOTFOUND;
 
         // The platform passes arguments last to first; the assigned value of
         // a property let or set comes first and goes last here.
@@ -236,6 +237,9 @@ public:
             return DISP_E_TYPEMISMATCH;
         }
 
+        if (rt::passesToDefaultMember(*member, kind, args))
+            return invokeDefaultMember(table, id, kind, flags, params, result, info, argError);
+
         rt::Variant value;
         try {
             value = invokeFromTable(table, *object_, id, kind, args);
@@ -255,6 +259,35 @@ public:
 
 private:
     ~DispatchObject() { --liveObjects; }
+
+    // Arguments for a member without parameters that returns an object go to
+    // that object's default member, as the platform's type information
+    // passes them on: the member is read without them, and the caller's
+    // call, arguments and by-reference slots included, goes to dispatch
+    // identifier 0 of what it returned. A result without one fails with 450.
+    HRESULT invokeDefaultMember(const rt::ClassInfo& table, DISPID id, rt::CallKind kind, WORD flags,
+                                DISPPARAMS* params, VARIANT* result, EXCEPINFO* info, UINT* argError) {
+        IDispatch* target = nullptr;
+        try {
+            rt::Args none;
+            const rt::Variant value = invokeFromTable(table, *object_, id, kind, none);
+            if (!value.isObject() || !(target = toDispatch(rt::toObject(value)))) throw rt::errWrongArgumentCount();
+        } catch (const rt::Error& e) {
+            return failed(e, info);
+        } catch (const std::exception& e) {
+            return failed(rt::Error(51, std::string("Internal error: ") + e.what()), info);
+        }
+        HRESULT hr;
+        try {
+            rt::DefaultMemberStep step;
+            hr = target->Invoke(DISPID_VALUE, IID_NULL, LOCALE_USER_DEFAULT, flags, params, result, info, argError);
+        } catch (const rt::Error& e) {
+            hr = failed(e, info);
+        }
+        target->Release();
+        if (hr == DISP_E_MEMBERNOTFOUND || hr == DISP_E_UNKNOWNNAME) return failed(rt::errWrongArgumentCount(), info);
+        return hr;
+    }
 
     // A failed call: the caller's exception information, and the thread's
     // error information for callers that read it from there.

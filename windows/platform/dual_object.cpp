@@ -119,7 +119,7 @@ HRESULT dualTypeInfo(const rt::ClassInfo& table, bool vtablePart, ITypeInfo** ou
     return hr;
 }
 
-bool leavesArgumentsOut(ITypeInfo* vtable, DISPID id, WORD flags, const DISPPARAMS* params) {
+bool needsMemberTable(ITypeInfo* vtable, DISPID id, WORD flags, const DISPPARAMS* params) {
     ITypeInfo2* info = nullptr;
     if (FAILED(vtable->QueryInterface(IID_ITypeInfo2, reinterpret_cast<void**>(&info)))) return false;
     INVOKEKIND kinds[2] = {INVOKE_FUNC, INVOKE_PROPERTYGET};
@@ -138,7 +138,7 @@ bool leavesArgumentsOut(ITypeInfo* vtable, DISPID id, WORD flags, const DISPPARA
         for (SHORT i = 0; i < f->cParams; ++i)
             if (!(f->lprgelemdescParam[i].paramdesc.wParamFlags & PARAMFLAG_FRETVAL)) ++declared;
         const UINT given = params ? params->cArgs : 0;
-        out = given < declared;
+        out = given != declared;
         for (UINT i = 0; !out && i < given; ++i) {
             const VARIANT* v = &params->rgvarg[i];
             if (v->vt == (VT_BYREF | VT_VARIANT) && v->pvarVal) v = v->pvarVal;

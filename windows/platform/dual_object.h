@@ -50,9 +50,11 @@ void addDualInterface(const rt::ClassInfo& table, const GUID& iid, DualFactory m
 bool isDualInterface(const rt::ClassInfo& table, REFIID iid);
 // A new dual object for object if iid is its class's dual interface, else nullptr.
 IUnknown* makeDual(const rt::ObjectRef& object, REFIID iid, IUnknown* owner);
-// Whether a call by identifier leaves out an argument of the member that
-// vtable declares for it (not given, or given as the missing argument).
-bool leavesArgumentsOut(ITypeInfo* vtable, DISPID id, WORD flags, const DISPPARAMS* params);
+// Whether a call by identifier gives the member that vtable declares for it
+// other arguments than the vtable method takes: fewer (one left out, or
+// given as the missing argument) or more (for the default member of what
+// the member returns, or an index with an assignment).
+bool needsMemberTable(ITypeInfo* vtable, DISPID id, WORD flags, const DISPPARAMS* params);
 
 template <class Interface>
 class DualObject : public ComObject<Interface> {
@@ -94,10 +96,13 @@ public:
         ITypeInfo* vtable = nullptr;
         HRESULT hr = dualTypeInfo(table_, true, &vtable);
         if (FAILED(hr)) return hr;
-        if (leavesArgumentsOut(vtable, id, flags, params)) {
+        if (needsMemberTable(vtable, id, flags, params)) {
             // The platform would pass a left-out argument to a typed
-            // parameter as a variant in its place; the member table knows
-            // it as missing.
+            // parameter as a variant in its place, and drop an index given
+            // with an assignment; the member table knows a left-out
+            // argument as missing, and arguments beyond the declared ones
+            // as the caller's for the result's default member or as 450,
+            // as calls by name through the object's own IDispatch.
             vtable->Release();
             IDispatch* owner = nullptr;
             hr = owner_->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&owner));

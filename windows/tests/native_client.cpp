@@ -609,6 +609,122 @@ void checkEarlyBinding() {
     if (lib) lib->Release();
 }
 
+// An index to a property without parameters that returns an object goes to
+// that object's default member, through the object's IDispatch and through
+// its default interface's alike; a result without one refuses it with 450,
+// and so does an index with an assignment.
+void checkDefaultMember() {
+    IDispatch* tv = create("SarnTree.TreeView");
+    IDispatch* m = create("Sarn10B.clsKwAmbrTvsA");
+    IDispatch* dual = nullptr;
+    if (m) m->QueryInterface(guidOf(Sarn10B::ids::StyleManager.iid), reinterpret_cast<void**>(&dual));
+    check(tv && m && dual, "a tree view and a style manager with its default interface");
+    if (!tv || !m || !dual) {
+        for (IDispatch* d : {tv, m, dual})
+            if (d) d->Release();
+        return;
+    }
+    auto number = [](long v) {
+        VARIANT r;
+        VariantInit(&r);
+        r.vt = VT_I4;
+        r.lVal = v;
+        return r;
+    };
+    auto text = [](const wchar_t* s) {
+        VARIANT r;
+        VariantInit(&r);
+        r.vt = VT_BSTR;
+        r.bstrVal = SysAllocString(s);
+        return r;
+    };
+    VARIANT view;
+    VariantInit(&view);
+    view.vt = VT_DISPATCH;
+    view.pdispVal = tv;
+    invoke(m, 0x68030007, DISPATCH_PROPERTYPUTREF, {view}, nullptr);
+    for (const wchar_t* key : {L"S1", L"CBbold", L"CBital"}) {
+        const bool section = std::wstring(key) == L"S1";
+        // Last to first: style, text, key, relationship, relative.
+        std::vector<VARIANT> args = {number(section ? 0 : 1), text(key), text(key), number(section ? 0 : 4),
+                                     text(section ? L"" : L"S1")};
+        VARIANT result;
+        VariantInit(&result);
+        invoke(m, 0x6003000A, DISPATCH_METHOD, args, &result);
+        for (auto& v : args) VariantClear(&v);
+    }
+    VARIANT s1 = text(L"S1"), states;
+    VariantInit(&states);
+    invoke(m, 0x60030014, DISPATCH_METHOD, {s1}, &states);
+    VariantClear(&s1);
+    VariantClear(&states);
+
+    const struct {
+        const char* name;
+        IDispatch* through;
+    } ways[] = {{"IDispatch", m}, {"the default interface's Invoke", dual}};
+    for (const auto& way : ways) {
+        const std::string how = std::string(" (") + way.name + ")";
+        struct Read {
+            const char* name;
+            DISPID id;
+            long index;
+            std::string expected;  // the text, or the error code
+        };
+        const Read reads[] = {
+            {"QueryNodeTextCollection(2)", 0x40030003, 2, "CBital"},  // each item's text is its key
+            {"QueryNodeKeysCollection(1)", 0x40030002, 1, "CBbold"},
+            {"QueryNodeKeysCollection(3)", 0x40030002, 3, "0x800a0009"},
+            {"TreeViewObject(1), no default member", 0x68030007, 1, "0x800a01c2"},
+            {"BuddyObject(1), nothing", 0x68030006, 1, "0x800a01c2"},
+            {"Tag(1), a text", 0x68030005, 1, "0x800a01c2"},
+        };
+        for (const auto& read : reads) {
+            VARIANT result;
+            VariantInit(&result);
+            EXCEPINFO info{};
+            const HRESULT hr = invoke(way.through, read.id, DISPATCH_METHOD | DISPATCH_PROPERTYGET, {number(read.index)},
+                                      &result, &info);
+            const std::string outcome = hr == S_OK && result.vt == VT_BSTR ? narrow(result.bstrVal)
+                                        : hr == DISP_E_EXCEPTION        ? hex(info.scode)
+                                                                        : hex(hr);
+            check(outcome == read.expected, std::string(read.name) + " gives " + read.expected + how + ": " + outcome);
+            VariantClear(&result);
+            SysFreeString(info.bstrSource);
+            SysFreeString(info.bstrDescription);
+            SysFreeString(info.bstrHelpFile);
+        }
+        // QueryNodeTextCollection(1) = other collection: the index is refused.
+        VARIANT before;
+        VariantInit(&before);
+        invoke(m, 0x40030003, DISPATCH_PROPERTYGET, {}, &before);
+        VARIANT value = before;  // the same kind of value, a collection
+        EXCEPINFO info{};
+        const HRESULT hr = invoke(way.through, 0x40030003, DISPATCH_PROPERTYPUTREF, {value, number(1)}, nullptr, &info);
+        check(hr == DISP_E_EXCEPTION && info.scode == static_cast<HRESULT>(0x800A01C2),
+              "an index with an assignment to QueryNodeTextCollection fails with 450" + how + " (" + hex(hr) + ", " +
+                  hex(info.scode) + ")");
+        SysFreeString(info.bstrSource);
+        SysFreeString(info.bstrDescription);
+        SysFreeString(info.bstrHelpFile);
+        VARIANT after;
+        VariantInit(&after);
+        invoke(m, 0x40030003, DISPATCH_PROPERTYGET, {}, &after);
+        check(after.vt == VT_DISPATCH && before.vt == VT_DISPATCH && after.pdispVal == before.pdispVal,
+              "and leaves the collection in place" + how);
+        VariantClear(&before);
+        VariantClear(&after);
+    }
+
+    VARIANT nothing;
+    VariantInit(&nothing);
+    nothing.vt = VT_DISPATCH;
+    invoke(m, 0x68030007, DISPATCH_PROPERTYPUTREF, {nothing}, nullptr);
+    dual->Release();
+    m->Release();
+    tv->Release();
+}
+
 // The library's own resources through the library object, compared byte for
 // byte with what sarn10b.dll carries, read here with the platform's resource
 // functions.
@@ -766,6 +882,7 @@ int main() {
     checkLateBinding();
     checkEarlyBinding();
     for (const auto& binding : bindings) checkWriteBack(binding);
+    checkDefaultMember();
     checkVersionResource();
     checkOwnResources();
     CoUninitialize();

@@ -299,6 +299,19 @@ void events(HWND host) {
     win_tree::clickNode(*view, n->Item("CB2"));
     checks.equal(joined(recorder.log), "NodeClick CB2; ", "a click on an item raises NodeClick with its node");
     recorder.log.clear();
+    // An item with an empty text: its label is a few pixels wide and its
+    // middle lies right of the item, so the click goes where the control's
+    // hit test places it on the item. Without pictures no point is on it.
+    n->Add("S1", tree::tvwChild, "CB3", "", Missing{});
+    checks.equal(outcome([&] { win_tree::clickNode(*view, n->Item("CB3")); }) + " " + joined(recorder.log), "error 5 ",
+                 "an item that shows neither text nor picture cannot be clicked: 5, and nothing is raised");
+    view->SetImageList(stateList());
+    n->Item("CB3")->setImage("chkoff");
+    for (const char* key : {"CB3", "CB1", "S1"}) win_tree::clickNode(*view, n->Item(key));
+    checks.equal(joined(recorder.log), "NodeClick CB3; NodeClick CB1; NodeClick S1; ",
+                 "a click on an item with an empty text and a picture raises NodeClick, and so do the others");
+    view->SetImageList(nullptr);
+    recorder.log.clear();
     postClick(w, 5, 500);
     checks.equal(joined(recorder.log), "", "a click below the items raises nothing");
     recorder.log.clear();
@@ -311,6 +324,32 @@ void events(HWND host) {
     checks.equal(joined(recorder.log), "KeyDown 65 2; KeyUp 65 2; KeyDown 121 1; KeyUp 121 1; KeyDown 40 0; KeyUp 40 0; ",
                  "keys raise KeyDown and KeyUp with the virtual-key code and the shift mask");
     recorder.log.clear();
+
+    // A modifier key reports the state after its own press or release, as
+    // real input does, and is up again after its release: the key after it
+    // arrives without it.
+    struct ModifierCase {
+        const char* name;
+        int16_t key;
+        int16_t pressMask, releaseMask;
+        const char* expected;
+    };
+    const ModifierCase modifiers[] = {
+        {"Shift pressed as held, released as not", VK_SHIFT, 1, 0, "KeyDown 16 1; KeyUp 16 0; KeyDown 65 2; KeyUp 65 2; "},
+        {"Shift pressed and released as held", VK_SHIFT, 1, 1, "KeyDown 16 1; KeyUp 16 0; KeyDown 65 2; KeyUp 65 2; "},
+        {"Shift pressed and released without mask", VK_SHIFT, 0, 0, "KeyDown 16 1; KeyUp 16 0; KeyDown 65 2; KeyUp 65 2; "},
+        {"Ctrl pressed as held, released as not", VK_CONTROL, 2, 0, "KeyDown 17 2; KeyUp 17 0; KeyDown 65 2; KeyUp 65 2; "},
+    };
+    for (const auto& c : modifiers) {
+        win_tree::pressKey(w, c.key, c.pressMask);
+        win_tree::releaseKey(w, c.key, c.releaseMask);
+        win_tree::pressKey(w, 'A', 2);
+        win_tree::releaseKey(w, 'A', 2);
+        checks.equal(joined(recorder.log), c.expected, std::string(c.name) + ", then Ctrl+A");
+        checks.check(GetKeyState(VK_SHIFT) >= 0 && GetKeyState(VK_CONTROL) >= 0,
+                     std::string(c.name) + ": no modifier is left down in the thread's keyboard state");
+        recorder.log.clear();
+    }
     win_tree::movePointer(w, 1, 2, 30, 7);
     win_tree::movePointer(w, 0, 0, 31, 40);
     checks.equal(joined(recorder.log), "MouseMove 1 2 30 7; MouseMove 0 0 31 40; ",

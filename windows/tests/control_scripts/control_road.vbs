@@ -69,6 +69,17 @@ tv.PressKey 65, 2 : tv.ReleaseKey 65, 2
 Check m.IsExpanded = False And Not tv.Nodes.Item("S1").Expanded And Not tv.Nodes.Item("S2").Expanded, _
       "Ctrl+A again closes every section"
 
+' Shift pressed and released: the Ctrl+A after it is Ctrl+A, not Ctrl+Shift+A.
+tv.PressKey 16, 1 : tv.ReleaseKey 16, 0
+tv.PressKey 65, 2 : tv.ReleaseKey 65, 2
+Check m.IsExpanded = True And tv.Nodes.Item("S1").Expanded, "Ctrl+A after Shift was pressed and released opens every section"
+tv.PressKey 65, 2 : tv.ReleaseKey 65, 2
+
+' An item with an empty text is clicked where the control places the click on it.
+m.AddNode "S1", 4, "CBblank", ""
+tv.ClickNode "CBblank"
+Check ImageOf(tv, "CBblank") = "chkon", "a click switches an item with an empty text on (" & ImageOf(tv, "CBblank") & ")"
+
 ' A failure reaches the error channel with the control's number.
 m.NodeGetText "S1", "CBnone"
 Check handler.ReportCount = 0, "an item that is missing is no failure of NodeGetText (" & handler.ReportCount & ")"

@@ -1,6 +1,7 @@
 // What JScript clients do with the library: walk its collections with
 // Enumerator, assign properties (JScript sends the put and put-by-reference
-// flags together), get 450 for arguments a member does not take, and hand
+// flags together), read a collection property with an index (it reaches the
+// collection's Item), get 450 for arguments a member does not take, and hand
 // texts across unchanged. Ends with one line "N passed, M failed" and quits
 // with M.
 var passed = 0, failed = 0;
@@ -62,6 +63,15 @@ check(tv.Nodes.Count == 3, "a refused Refresh leaves the tree alone");
 check(errorOf(function () { return m.NodeChildren(5); }) == 450, "NodeChildren(5) fails with 450");
 var lib = new ActiveXObject("Sarn10B.clsKwOrvel10BA");
 check(errorOf(function () { lib.About(1); }) == 450, "About(1) fails with 450");
+
+// An index to a collection property reaches the collection's Item; a result
+// that takes no index refuses it with 450.
+check(m.QueryNodeTextCollection(2) == "Italic", "QueryNodeTextCollection(2) is the second text");
+check(m.QueryNodeKeysCollection(1) == "CBbold", "QueryNodeKeysCollection(1) is the first key");
+check(tv.Nodes(2).Key == "CBbold", "Nodes(2) is the second node");
+check(errorOf(function () { return m.QueryNodeKeysCollection(3); }) == 9, "an index the collection lacks fails with 9");
+check(errorOf(function () { return m.TreeViewObject(1); }) == 450, "the tree view has no default member: 450");
+check(errorOf(function () { return m.Tag(1); }) == 450, "a text takes no index: 450");
 
 // Texts cross unchanged, lone surrogates included.
 var odd = "x\uD800y\uDC00z";

@@ -1,6 +1,7 @@
 ' What script clients do with the library beyond the typical road: walk its
-' collections with For Each and get 450 for arguments a member does not
-' take. (Texts with lone surrogates are checked from JScript: this VBScript
+' collections with For Each, read a collection property with an index (the
+' index goes to the collection's default member, Item) and get 450 for
+' arguments a member does not take. (Texts with lone surrogates are checked from JScript: this VBScript
 ' engine has no ChrW.) Ends with one line
 ' "N passed, M failed" and quits with M.
 Option Explicit
@@ -66,12 +67,33 @@ n = m.NodeChildren(5)
 number = Err.Number
 On Error GoTo 0
 Check number = 450, "NodeChildren read with an argument fails with 450 (" & number & ")"
+
+' An index to a collection property reaches the collection's Item.
+Check m.QueryNodeTextCollection(1) = "Bold", "QueryNodeTextCollection(1) is the first text"
+Check m.QueryNodeKeysCollection(2) = "CBital", "QueryNodeKeysCollection(2) is the second key"
+Check m.QueryNodeCollection("S1")(2) = "True", "an index to a query's result is its Item"
+Check tv.Nodes(1).Key = "S1" And tv.Nodes("CBital").Text = "Italic", "an index to the tree view's Nodes is its Item"
+Dim outcomes
+outcomes = ""
+On Error Resume Next
+Err.Clear : n = m.QueryNodeTextCollection(9) : outcomes = outcomes & " " & Err.Number
+Err.Clear : n = m.QueryNodeKeysCollection(1, 2) : outcomes = outcomes & " " & Err.Number
+Err.Clear : n = m.Tag(1) : outcomes = outcomes & " " & Err.Number
+Err.Clear : n = m.TreeViewObject(1) : outcomes = outcomes & " " & Err.Number
+Err.Clear : n = m.BuddyObject(1) : outcomes = outcomes & " " & Err.Number
+On Error GoTo 0
+Check outcomes = " 9 450 450 450 450", _
+      "an index the collection lacks fails with 9; a result that takes no index (a text, a tree view without " & _
+      "a default member, nothing) fails with 450:" & outcomes
+Dim texts
+texts = m.QueryNodeTextCollection.Count
 On Error Resume Next
 Err.Clear
-n = m.QueryNodeTextCollection(1)
+m.QueryNodeTextCollection(1) = "changed"
 number = Err.Number
 On Error GoTo 0
-Check number = 450, "a collection property read with an argument fails with 450 (" & number & ")"
+Check number = 450, "an index with an assignment to a collection property fails with 450 (" & number & ")"
+Check m.QueryNodeTextCollection(1) = "Bold" And m.QueryNodeTextCollection.Count = texts, "and changes nothing"
 
 ' A node read twice is one object.
 Check tv.Nodes.Item("S1") Is tv.Nodes.Item("S1"), "two reads of a node are the same object"

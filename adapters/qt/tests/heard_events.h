@@ -54,6 +54,12 @@ inline std::string said(QAccessibleInterface* cell) {
     return out;
 }
 
+// Past the last row a tree has no row: at most the hidden header, which
+// stands there only for Qt's own numbering (a row of headers, shown or not).
+inline bool isNoRow(QAccessibleInterface* tree, QAccessibleInterface* past) {
+    return !past || (past->role() == QAccessible::ColumnHeader && past->state().invisible && tree->indexOfChild(past) == -1);
+}
+
 // A state change as heard: the row as said, and which states changed.
 inline std::string saidChange(QAccessibleEvent* event) {
     std::string what = said(event->accessibleInterface());
@@ -61,6 +67,7 @@ inline std::string saidChange(QAccessibleEvent* event) {
     const auto changed = static_cast<QAccessibleStateChangeEvent*>(event)->changedStates();
     if (changed.checked) what += " (checked changed)";
     if (changed.checkable) what += " (checkable changed)";
+    if (changed.expanded) what += event->accessibleInterface()->state().expanded ? " (opened)" : " (closed)";
     return what;
 }
 

@@ -42,7 +42,6 @@ public:
     // The row is gone, and the cell outlives it only because the platform
     // may still tell that it lost the focus.
     bool ghost = false;
-    void remember() { told = now(); }
 
     // Sends what changed since the last time, for a row that shows.
     void tellChanges();

@@ -28,6 +28,9 @@ void deliver(QAccessibleEvent* event);
 void toPlatform(QAccessibleEvent* event);
 // Starts passing every event through the filter (once).
 void startFiltering();
+// The filter: what Qt hands on while assistive technology listens (and
+// what a test sends as Qt would).
+void fromQt(QAccessibleEvent* event);
 
 // The object that the last focus event went to, or 0.
 QAccessible::Id lastFocus();

@@ -94,15 +94,11 @@ void AccessibleTree::watchModel(const QAbstractItemModel* model) const {
     watchedModel_ = model;
     if (!model) return;
     QObject* watch = modelWatch_.get();
-    const auto before = [this] { rememberFocusedRow(); };
     const auto gone = [this] {
         dropGoneRows();
         tellSoon();
     };
     const auto changed = [this] { tellSoon(); };
-    QObject::connect(model, &QAbstractItemModel::rowsAboutToBeRemoved, watch, before);
-    QObject::connect(model, &QAbstractItemModel::modelAboutToBeReset, watch, before);
-    QObject::connect(model, &QAbstractItemModel::layoutAboutToBeChanged, watch, before);
     QObject::connect(model, &QAbstractItemModel::rowsRemoved, watch, gone);
     QObject::connect(model, &QAbstractItemModel::rowsMoved, watch, gone);
     QObject::connect(model, &QAbstractItemModel::columnsRemoved, watch, gone);
@@ -112,11 +108,6 @@ void AccessibleTree::watchModel(const QAbstractItemModel* model) const {
     QObject::connect(model, &QAbstractItemModel::rowsInserted, watch, changed);
     QObject::connect(model, &QAbstractItemModel::columnsInserted, watch, changed);
     QObject::connect(model, &QAbstractItemModel::dataChanged, watch, changed);
-}
-
-void AccessibleTree::rememberFocusedRow() const {
-    if (AccessibleCell* cell = cellOf(events::lastFocus()); cell && cell->parent() == this && cell->live())
-        cell->remember();
 }
 
 void AccessibleTree::dropGoneRows() const {

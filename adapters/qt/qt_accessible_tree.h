@@ -99,9 +99,8 @@ private:
     void watchModel(const QAbstractItemModel* model) const;
     void watchView();
     // Deletes the cells of rows that are gone, all but the one that had the
-    // focus last, which answers as it last did until the focus moves on.
+    // focus last, which answers what it last told until the focus moves on.
     void dropGoneRows() const;
-    void rememberFocusedRow() const;
     void tellSoon() const;
     // Tells every change of the rows that assistive technology knows and
     // that show: checked, role, expanded, name, and for check boxes and

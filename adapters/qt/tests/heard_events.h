@@ -41,6 +41,7 @@ inline std::string roleName(QAccessible::Role role) {
         case QAccessible::RadioButton: return "radio button";
         case QAccessible::TreeItem: return "tree item";
         case QAccessible::ColumnHeader: return "header";
+        case QAccessible::Tree: return "tree";
         default: return "role " + std::to_string(role);
     }
 }
@@ -63,7 +64,16 @@ inline bool isNoRow(QAccessibleInterface* tree, QAccessibleInterface* past) {
 // A state change as heard: the row as said, and which states changed.
 inline std::string saidChange(QAccessibleEvent* event) {
     std::string what = said(event->accessibleInterface());
-    if (event->type() != QAccessible::StateChanged) return what + " (" + std::to_string(event->type()) + ")";
+    switch (event->type()) {
+        case QAccessible::StateChanged: break;
+        case QAccessible::Focus: return what + " (focus)";
+        case QAccessible::SelectionAdd: return what + " (selected)";
+        case QAccessible::SelectionRemove: return what + " (unselected)";
+        case QAccessible::ObjectShow: return what + " (shows)";
+        case QAccessible::ObjectHide: return what + " (hidden)";
+        case QAccessible::NameChanged: return what + " (renamed)";
+        default: return what + " (" + std::to_string(event->type()) + ")";
+    }
     const auto changed = static_cast<QAccessibleStateChangeEvent*>(event)->changedStates();
     if (changed.checked) what += " (checked changed)";
     if (changed.checkable) what += " (checkable changed)";

@@ -31,7 +31,6 @@ AccessibleCell::AccessibleCell(AccessibleTree* tree, const QModelIndex& index) :
 
 AccessibleCell::~AccessibleCell() {
     if (ghost) {
-        const QAccessible::Id id = QAccessible::uniqueId(this);
         events::forget(id);
         tree_->ghostGone(id);
     }

@@ -42,6 +42,9 @@ public:
     // The row is gone, and the cell outlives it only because the platform
     // may still tell that it lost the focus.
     bool ghost = false;
+    // As Qt registered it. Asked for while the cell is being deleted, Qt
+    // would register it anew.
+    QAccessible::Id id = 0;
 
     // Sends what changed since the last time, for a row that shows.
     void tellChanges();

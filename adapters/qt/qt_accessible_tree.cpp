@@ -270,7 +270,8 @@ QAccessibleInterface* AccessibleTree::cell(const QModelIndex& index) const {
         cells_.erase(found);
     }
     auto* made = new AccessibleCell(const_cast<AccessibleTree*>(this), index);
-    cells_.insert(key, QAccessible::registerAccessibleInterface(made));
+    made->id = QAccessible::registerAccessibleInterface(made);
+    cells_.insert(key, made->id);
     return made;
 }
 

@@ -378,6 +378,13 @@ TYPED_TEST(AccessibleViews, CheckBoxesAndRadioButtonsTellScrollingOutOfViewAndBa
     EXPECT_FALSE(this->cellOf("CBbold")->state().invisible);
 }
 
+TYPED_TEST(AccessibleViews, ANewTextIsToldAsANewName) {
+    this->rows();
+    this->listen();
+    this->subject.tree().Nodes()->Item(rt::Variant("CBbold"))->setText("Heavy");
+    EXPECT_EQ(this->heardNow(), Strings{"Heavy: check box, not checked (renamed)"});
+}
+
 // The platform tells the object that had the focus last that it lost it when
 // the focus moves on: the row of a gone node answers as it last did until
 // then, and goes once the focus has moved twice. Every other row of a gone

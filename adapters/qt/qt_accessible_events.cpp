@@ -85,9 +85,10 @@ void toPlatform(QAccessibleEvent* event) {
     // filter; the platform takes no notice of it.
     if (event->type() != QAccessible::TableModelChanged) QAccessible::updateAccessibility(event);
     QAccessible::installUpdateHandler(current);
+    // Only our rows: what Qt's own widgets say is theirs.
     if (event->type() == QAccessible::StateChanged && QAccessible::isActive() &&
         static_cast<QAccessibleStateChangeEvent*>(event)->changedStates().expanded)
-        if (QAccessibleInterface* row = event->accessibleInterface())
+        if (auto* row = dynamic_cast<AccessibleCell*>(event->accessibleInterface()))
             atspi::tellStateChange(row, "expanded", row->state().expanded);
 }
 

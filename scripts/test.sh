@@ -14,6 +14,9 @@ cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=g++ >
 cmake --build build -j "$jobs"
 ctest --test-dir build --output-on-failure -j "$jobs"
 
+echo "== what a screen reader gets from the Qt tree views, through the desktop's accessibility stack"
+scripts/test-screen-reader.sh build
+
 echo "== tests and fuzz targets with Clang, under AddressSanitizer and UndefinedBehaviorSanitizer"
 # This stage once used GCC: a cache made with another compiler cannot be reused.
 if [ -f build-sanitize/CMakeCache.txt ] && ! grep -q '^CMAKE_CXX_COMPILER:.*clang' build-sanitize/CMakeCache.txt; then

@@ -54,6 +54,7 @@ WidgetHooks::WidgetHooks(std::shared_ptr<ViewData> data, QTreeView* widget)
         [s](const QModelIndex& index) {
             if (s->usable()) clickNode(s, s->nodeAt(index));
         });
+    accessible_->setNote([this](const QModelIndex& index) { return store_->usable() ? note(store_->nodeAt(index)) : QString(); });
     // Only rows that assistive technology has asked about are told.
     store_->imageChanged = [this](int32_t index) {
         if (accessible_->knowsRows()) accessible_->imageChanged(store_->modelIndexOf(index));
@@ -74,8 +75,17 @@ void WidgetHooks::setSpaceActsAsClick(bool acts) {
 
 ItemState WidgetHooks::describe(int32_t index) const {
     if (index == NoNode) return {};
-    rt::Ref<tree::TreeNode> node = store_->objectFor(index);
-    return itemStateOf(node->Key(), node->Image());
+    return itemStateOf(store_->nodes[index].key, store_->image(index));
+}
+
+QString WidgetHooks::note(int32_t index) const {
+    if (index == NoNode) return {};
+    // A tag that is no text (a null, an object) says nothing.
+    try {
+        return QString::fromStdString(rt::toText(store_->tag(index)));
+    } catch (const std::exception&) {
+        return {};
+    }
 }
 
 bool WidgetHooks::eventFilter(QObject* watched, QEvent* event) {

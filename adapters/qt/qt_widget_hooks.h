@@ -1,9 +1,9 @@
 #pragma once
 // What connects a Qt tree view to its widget: the widget's clicks, keys and
 // pointer moves become the tree view's events, Space clicks the current item,
-// assistive technology learns what each node is, and a deleted widget is
-// noticed. Made with the
-// view and deleted with it, which detaches it from the widget.
+// assistive technology learns what each node is (its role and state, its tag
+// as its description), and a deleted widget is noticed. Made with the view
+// and deleted with it, which detaches it from the widget.
 
 #include <QObject>
 #include <QPersistentModelIndex>
@@ -29,6 +29,8 @@ protected:
 
 private:
     ItemState describe(int32_t index) const;
+    // The node's tag as text: each item's description.
+    QString note(int32_t index) const;
 
     std::shared_ptr<ViewData> store_;
     // Only compared with the objects that events arrive at: events also come

@@ -119,6 +119,9 @@ int main(int argc, char** argv) {
     // F10 shows the manager's message as a modal dialog over the window.
     qt_tree::installQtMessageBox(&window);
     window.show();
+    // Without a window manager (a bare X server) nothing else gives the
+    // window the keyboard.
+    window.activateWindow();
     if (screenshot.isEmpty()) {
         window.pictureSets()->setCurrentIndex(pictureSet);
         return app.exec();

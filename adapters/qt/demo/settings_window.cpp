@@ -35,6 +35,10 @@ QString joined(const rt::Ref<rt::Collection>& collection) {
 SettingsWindow::SettingsWindow() : tree_(new QTreeView) {
     setWindowTitle(QStringLiteral("Editor settings"));
     tree_->setHeaderHidden(true);
+    // What a screen reader says of the tree; each item's note (its tag) is
+    // that item's own description.
+    tree_->setAccessibleName(QStringLiteral("Settings"));
+    tree_->setAccessibleDescription(QStringLiteral("Space changes the current item, Left and Right close and open a section"));
     // The window has its tree widget; the tree view shows its nodes there,
     // and the manager drives the tree view.
     treeView_ = rt::make<qt_tree::QtModelTreeView>(tree_);

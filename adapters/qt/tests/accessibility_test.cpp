@@ -52,8 +52,8 @@ TEST(ItemStates, KeyPrefixAndImageKeyTellWhatAnItemIs) {
 class AccessibilityTest : public ManagedTreeTest {
 public:
     QAccessibleInterface* tree() { return QAccessible::queryAccessibleInterface(widget()); }
-    // Every row as it is said, after the row of headers; each child knows
-    // its own place.
+    // Every row as it is said (the widget shows no header, so it is no
+    // child); each child knows its own place.
     Strings rows() {
         QAccessibleInterface* t = tree();
         Strings out;
@@ -61,7 +61,7 @@ public:
             QAccessibleInterface* child = t->child(i);
             EXPECT_EQ(t->indexOfChild(child), i) << said(child);
             EXPECT_EQ(child->parent(), t);
-            if (i >= widget()->columnCount()) out.push_back(said(child));
+            out.push_back(said(child));
         }
         return out;
     }
@@ -127,8 +127,10 @@ TEST_F(AccessibilityTest, EachRowSaysWhatItsImageKeySays) {
         EXPECT_EQ(rows(), step.rows);
     }
     EXPECT_EQ(tree()->role(), QAccessible::Tree);
-    EXPECT_EQ(tree()->child(0)->role(), QAccessible::ColumnHeader);
-    EXPECT_TRUE(tree()->child(0)->state().invisible) << "the widget shows no header";
+    EXPECT_EQ(tree()->child(0)->role(), QAccessible::TreeItem) << "the hidden header is no child";
+    widget()->setHeaderHidden(false);
+    EXPECT_EQ(said(tree()->child(0)), "1: header") << "a header that shows comes first";
+    EXPECT_EQ(tree()->childCount(), 1 + 6);
 }
 
 TEST_F(AccessibilityTest, StatesOfTheTreeSurviveTheCheckedState) {
@@ -137,7 +139,7 @@ TEST_F(AccessibilityTest, StatesOfTheTreeSurviveTheCheckedState) {
     const QAccessible::State italic = cellOf("CBitalic")->state();
     EXPECT_TRUE(italic.focused && italic.selected && italic.selectable && italic.checkable && italic.checked);
     EXPECT_FALSE(italic.invisible);
-    QAccessibleInterface* section = tree()->child(1);
+    QAccessibleInterface* section = tree()->child(0);
     EXPECT_TRUE(section->state().expandable && section->state().expanded);
     EXPECT_FALSE(section->state().checkable);
     QAccessibleInterface* bold = cellOf("CBbold");
@@ -235,11 +237,9 @@ TEST_F(AccessibilityTest, CheckingThroughAssistiveTechnologyClicksTheNode) {
               QStringList{QStringLiteral("Space")});
 }
 
-// Qt's item views number the rows in the focus and selection events that
-// they send themselves: a row of headers, then the rows in the order in which
-// the widget shows them (one after the other with itemBelow), a cell for each
-// column. The tree's children are numbered alike, however the widget scrolls
-// and whatever height its rows have.
+// The tree's children are the rows in the order in which the widget shows
+// them (one after the other with itemBelow), a cell for each column, however
+// the widget scrolls and whatever height its rows have.
 TEST_F(AccessibilityTest, RowsAreNumberedAsQtNumbersThem) {
     using namespace Sarn10B;
     std::vector<std::string> keys;
@@ -276,10 +276,11 @@ TEST_F(AccessibilityTest, RowsAreNumberedAsQtNumbersThem) {
             QAccessibleInterface* focus = tree()->focusChild();
             EXPECT_EQ(said(focus), said(cellOf(subject.item(key))));
             const auto at = std::find(shown.begin(), shown.end(), said(focus)) - shown.begin();
-            EXPECT_EQ(tree()->indexOfChild(focus), at + 1) << "after the row of headers";
+            EXPECT_EQ(tree()->indexOfChild(focus), at) << "no row of headers: the header is hidden";
         }
         EXPECT_GT(widget()->verticalScrollBar()->value(), 0) << "the rows scrolled";
         EXPECT_EQ(rows(), shown);
+        EXPECT_TRUE(isNoRow(tree(), tree()->child(static_cast<int>(shown.size())))) << "past the last row";
         EXPECT_EQ(tree()->child(static_cast<int>(shown.size()) + 1), nullptr) << "past the last row";
     }
 }
@@ -309,16 +310,15 @@ TEST_F(AccessibilityTest, AHostsWidgetIsDescribedWhileTheViewLives) {
     EXPECT_EQ(said(own->child(4)), "x: tree item") << "Qt's own description knows nothing of image keys";
 }
 
-TEST_F(AccessibilityTest, RowsOfGoneItemsAreInvalidAndNewOnesAreNew) {
+// The cell of a row that is gone is deleted with it: nothing can ask about
+// it and be told that the object is invalid.
+TEST_F(AccessibilityTest, RowsOfGoneItemsAreDeletedAndNewOnesAreNew) {
     addFontsAndAlignment();
     QAccessibleInterface* bold = cellOf("CBbold");
     const QAccessible::Id boldId = QAccessible::uniqueId(bold);
     subject.view->Nodes()->Clear();
-    EXPECT_EQ(tree()->childCount(), 1);
-    EXPECT_FALSE(bold->isValid());
-    EXPECT_TRUE(bold->state().invalid);
-    EXPECT_EQ(tree()->indexOfChild(bold), -1);
-    EXPECT_EQ(bold->text(QAccessible::Name), QString());
+    EXPECT_EQ(tree()->childCount(), 0);
+    EXPECT_EQ(QAccessible::accessibleInterface(boldId), nullptr);
     addFontsAndAlignment();
     EXPECT_EQ(said(cellOf("CBbold")), "Item CBbold: check box, not checked");
     EXPECT_NE(QAccessible::uniqueId(cellOf("CBbold")), boldId);

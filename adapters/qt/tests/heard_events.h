@@ -41,6 +41,7 @@ inline std::string roleName(QAccessible::Role role) {
         case QAccessible::RadioButton: return "radio button";
         case QAccessible::TreeItem: return "tree item";
         case QAccessible::ColumnHeader: return "header";
+        case QAccessible::Tree: return "tree";
         default: return "role " + std::to_string(role);
     }
 }
@@ -54,13 +55,29 @@ inline std::string said(QAccessibleInterface* cell) {
     return out;
 }
 
+// Past the last row a tree has no row: at most the hidden header, which
+// stands there only for Qt's own numbering (a row of headers, shown or not).
+inline bool isNoRow(QAccessibleInterface* tree, QAccessibleInterface* past) {
+    return !past || (past->role() == QAccessible::ColumnHeader && past->state().invisible && tree->indexOfChild(past) == -1);
+}
+
 // A state change as heard: the row as said, and which states changed.
 inline std::string saidChange(QAccessibleEvent* event) {
     std::string what = said(event->accessibleInterface());
-    if (event->type() != QAccessible::StateChanged) return what + " (" + std::to_string(event->type()) + ")";
+    switch (event->type()) {
+        case QAccessible::StateChanged: break;
+        case QAccessible::Focus: return what + " (focus)";
+        case QAccessible::SelectionAdd: return what + " (selected)";
+        case QAccessible::SelectionRemove: return what + " (unselected)";
+        case QAccessible::ObjectShow: return what + " (shows)";
+        case QAccessible::ObjectHide: return what + " (hidden)";
+        case QAccessible::NameChanged: return what + " (renamed)";
+        default: return what + " (" + std::to_string(event->type()) + ")";
+    }
     const auto changed = static_cast<QAccessibleStateChangeEvent*>(event)->changedStates();
     if (changed.checked) what += " (checked changed)";
     if (changed.checkable) what += " (checkable changed)";
+    if (changed.expanded) what += event->accessibleInterface()->state().expanded ? " (opened)" : " (closed)";
     return what;
 }
 

@@ -149,23 +149,33 @@ int32_t callServerEntry(const std::string& serverFile, const char* name) {
 namespace {
 
 // The first registration of the identifier, the user's registry first.
-// Missing registries are passed over; when none exists at all that is the
-// answer.
+// Missing registries are passed over, and so are registries that cannot be
+// read or trusted: a later one may hold the class. When none holds it, the
+// refusals are the answer (with the first one's number), else nothing is
+// found; when no registry exists at all that is the answer.
 std::optional<ClassEntry> findClass(std::string_view progId) {
     const auto locations = registryLocations();
     bool anyRegistry = false;
+    std::optional<Error> firstRefusal;
+    std::string refusals;
     for (const auto& location : locations) {
         RegistryContents r;
         try {
             r = readRegistry(location, false);
         } catch (const Error& e) {
             if (e.number() == 53) continue;
-            if (e.number() == errnum::FileAccess) throw;
-            throw errCannotCreate(std::string(progId) + " (" + e.description() + ")");
+            if (!firstRefusal) firstRefusal = e;
+            refusals += (refusals.empty() ? "" : "; ") + e.description();
+            continue;
         }
         anyRegistry = true;
         for (auto& c : r.classes)
             if (textEquals(c.progId, progId)) return std::move(c);
+    }
+    if (firstRefusal) {
+        const std::string name(progId);
+        throw Error(firstRefusal->number(), "Cannot create object: " + name + " (no registry that could be read holds it; "
+                                             "refused: " + refusals + ")");
     }
     if (!anyRegistry)
         throw errCannotCreate(std::string(progId) + " (the registry " + (locations.empty() ? "" : locations.front()) +

@@ -28,6 +28,7 @@
 #include "runtime/error.h"
 #include "runtime/unique_fd.h"
 #include "runtime/registry.h"
+#include "runtime/registry_cache.h"
 #include "runtime/trusted_load.h"
 #include "runtime/trusted_path.h"
 
@@ -430,12 +431,31 @@ RegistryContents readRegistry(const std::string& location, bool allowMissing) {
         Fd dir(openFolder(folder));
         if (dir.get() >= 0) {
             found = true;
+            // A regular file whose stamp has not changed since it was read
+            // says what it said then; it is checked all the same.
+            FolderCache known = takeFolderCache(folder), still;
             for (const auto& name : serverFileNames(dir.get(), folder)) {
                 const std::string path = folder + "/" + name;
+                struct stat st{};
+                const bool plain = ::fstatat(dir.get(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode);
+                if (plain) {
+                    checkTrusted(st, path, "registry file");
+                    auto it = known.find(name);
+                    if (it != known.end() && it->second.stamp == FileStamp::of(st)) {
+                        append(contents, it->second.registration);
+                        still.insert(known.extract(it));
+                        continue;
+                    }
+                }
                 Fd file(openRegistryFile(dir.get(), name, path));
                 if (file.get() < 0) continue;  // removed while we looked
-                append(contents, parseServerFile(readAll(file.get(), path), path));
+                struct stat opened{};
+                const bool stillPlain = ::fstat(file.get(), &opened) == 0 && plain;
+                ServerRegistration r = parseServerFile(readAll(file.get(), path), path);
+                append(contents, r);
+                if (stillPlain) still[name] = {FileStamp::of(opened), std::move(r)};
             }
+            putFolderCache(folder, std::move(still));
         }
         // The folder's entries come first and so win.
         if (haveOld) {

@@ -390,4 +390,36 @@ TEST_F(RegistryEdgeTest, AFileOverOneMebibyteIsDamage) {
     EXPECT_NE(why.find("Big-1.server is damaged: it is larger than 1 MiB"), std::string::npos) << why;
 }
 
+// Lookups remember what files said; none may miss a change to a file.
+TEST_F(RegistryEdgeTest, ARememberedFileIsReadAgainOnceItChanges) {
+    ASSERT_EQ(registerFile(FAKE_A_FILE), rt::hresult::Ok);
+    const std::string sound = readFile(fileOfA());
+    ASSERT_EQ(rt::readRegistry(location, false).classes.size(), 1u);
+    struct Case {
+        const char* name;
+        std::function<void()> change;
+        int32_t expected;
+    } cases[] = {
+        {"rewritten in place",
+         [&] { std::ofstream(fileOfA(), std::ios::binary | std::ios::trunc) << "sarn-server 1\nwhatever\n"; }, 321},
+        {"opened to others", [&] { fs::permissions(fileOfA(), fs::perms::others_write, fs::perm_options::add); }, 429},
+        {"the same length in place", [&] {
+             std::string same = sound;
+             same[same.find("FakeA.Thing")] = 'X';
+             std::ofstream(fileOfA(), std::ios::binary | std::ios::trunc) << same;
+         }, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        c.change();
+        EXPECT_EQ(errorNumberOf([&] { rt::readRegistry(location, false); }), c.expected);
+        if (c.expected == 0) {
+            EXPECT_EQ(rt::readRegistry(location, false).classes.at(0).progId, "XakeA.Thing");
+        }
+        fs::permissions(fileOfA(), fs::perms::others_write, fs::perm_options::remove);
+        writeFile(fileOfA(), sound);
+        EXPECT_EQ(rt::readRegistry(location, false).classes.at(0).progId, "FakeA.Thing");
+    }
+}
+
 }  // namespace

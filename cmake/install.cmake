@@ -32,6 +32,19 @@ if(TARGET qt_demo)
   list(APPEND SARN_DEMOS qt_demo)
 endif()
 set_target_properties(${SARN_DEMOS} PROPERTIES INSTALL_RPATH "$ORIGIN/${demo_to_lib}")
+# The libraries, the server and regserver are built where the install puts
+# them relative to each other and linked with their install run path once:
+# a run path edited at install time needs room reserved in the build tree's
+# one, which CMake fills with empty entries, and the loader reads an empty
+# entry as the working folder.
+if(NOT WIN32)
+  set_target_properties(${SARN_API_TARGETS} PROPERTIES
+                        LIBRARY_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/${CMAKE_INSTALL_LIBDIR} BUILD_WITH_INSTALL_RPATH ON)
+  set_target_properties(sarn10b PROPERTIES
+                        LIBRARY_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/${SARN_SERVER_DIR} BUILD_WITH_INSTALL_RPATH ON)
+  set_target_properties(regserver PROPERTIES
+                        RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/${CMAKE_INSTALL_BINDIR} BUILD_WITH_INSTALL_RPATH ON)
+endif()
 
 install(TARGETS ${SARN_API_TARGETS} EXPORT sarn10bTargets
         LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} NAMELINK_COMPONENT Development

@@ -2,6 +2,7 @@
 // earlier versions. Nothing here touches the disk.
 #include "runtime/registry.h"
 
+#include <cstdint>
 #include <cstdio>
 
 #include "runtime/error.h"
@@ -53,33 +54,98 @@ std::string safeFileNamePart(const std::string& s) {
 
 }  // namespace
 
-// A control character other than the tab that separates fields.
-static bool holdsControlCharacter(const std::string& line) {
-    for (const char ch : line) {
-        const auto c = static_cast<unsigned char>(ch);
-        if ((c < 0x20 && c != '\t') || c == 0x7f) return true;
+namespace {
+
+// A character that changes how a terminal or a text view shows what follows
+// it: C0 and C1 controls (also the raw byte 0x9B, which some terminals read
+// as the start of a command), DEL, and the marks and overrides of
+// bidirectional text. Where one starts, and its length in bytes; npos when
+// there is none.
+struct Found {
+    size_t at = std::string::npos;
+    size_t length = 0;
+    uint32_t code = 0;
+};
+
+Found firstUnsafe(const std::string& text, bool allowTab) {
+    for (size_t i = 0; i < text.size();) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c < 0x80) {
+            if ((c < 0x20 && !(allowTab && c == '\t')) || c == 0x7f) return {i, 1, c};
+            ++i;
+            continue;
+        }
+        // One character of UTF-8, or a byte that starts none.
+        size_t length = c >= 0xf0 ? 4 : c >= 0xe0 ? 3 : c >= 0xc0 ? 2 : 0;
+        uint32_t code = length == 4 ? c & 0x07u : length == 3 ? c & 0x0fu : c & 0x1fu;
+        bool valid = length != 0 && i + length <= text.size();
+        for (size_t k = 1; valid && k < length; ++k) {
+            const auto next = static_cast<unsigned char>(text[i + k]);
+            valid = (next & 0xc0) == 0x80;
+            code = (code << 6) | (next & 0x3fu);
+        }
+        if (!valid) {
+            if (c <= 0x9f) return {i, 1, c};  // a raw C1 byte
+            ++i;                              // another lone byte of some older encoding
+            continue;
+        }
+        const bool c1 = code >= 0x80 && code <= 0x9f;
+        const bool bidi = code == 0x061c || code == 0x200e || code == 0x200f || (code >= 0x202a && code <= 0x202e) ||
+                          (code >= 0x2066 && code <= 0x2069) || code == 0x2028 || code == 0x2029;
+        if (c1 || bidi) return {i, length, code};
+        i += length;
     }
-    return false;
+    return {};
 }
 
-// Tabs and line ends would split an entry; any other control character has
-// no business in a name or path and could mislead whoever reads the file.
+}  // namespace
+
+// A control character other than the tab that separates fields.
+static bool holdsControlCharacter(const std::string& line) { return firstUnsafe(line, true).at != std::string::npos; }
+
+// Tabs and line ends would split an entry; any other control character, or
+// a mark that reorders text, has no business in a name or path and could
+// mislead whoever reads the file or a listing of it.
 void checkRegistryField(const std::string& field, const char* what) {
-    for (size_t i = 0; i < field.size(); ++i) {
-        const auto c = static_cast<unsigned char>(field[i]);
-        if (c < 0x20 || c == 0x7f) {
-            char hex[8];
-            std::snprintf(hex, sizeof hex, "0x%02x", c);
-            throw Error(BadFileName, std::string("The ") + what + " \"" + field.substr(0, i) +
-                                         "...\" holds the control character " + hex + " at byte " +
-                                         std::to_string(i + 1) + "; it cannot be registered");
+    const Found bad = firstUnsafe(field, false);
+    if (bad.at == std::string::npos) return;
+    char code[16];
+    if (bad.length == 1)
+        std::snprintf(code, sizeof code, "0x%02x", static_cast<unsigned>(bad.code));
+    else
+        std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(bad.code));
+    throw Error(BadFileName, std::string("The ") + what + " \"" + printable(field.substr(0, bad.at)) +
+                                 "...\" holds the control character " + code + " at byte " +
+                                 std::to_string(bad.at + 1) + "; it cannot be registered");
+}
+
+std::string printable(const std::string& text) {
+    std::string out;
+    for (size_t i = 0; i < text.size();) {
+        const Found bad = firstUnsafe(text.substr(i), false);
+        const size_t end = bad.at == std::string::npos ? text.size() : i + bad.at;
+        for (; i < end; ++i) {
+            if (text[i] == '\\') out += '\\';
+            out += text[i];
         }
+        if (i >= text.size()) break;
+        char escaped[16];
+        if (bad.length == 1)
+            std::snprintf(escaped, sizeof escaped, "\\x%02x", static_cast<unsigned>(bad.code));
+        else
+            std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(bad.code));
+        out += escaped;
+        i += bad.length;
     }
+    return out;
 }
 
 std::string serverFileName(const std::string& typeLibName, const std::string& typeLibId) {
-    // Never starts with a dot: names that do are the writers' temporary files.
-    return safeFileNamePart(typeLibName) + "-" + safeFileNamePart(typeLibId) + ".server";
+    // Never starts with a dot: readers pass over such names, which are the
+    // writers' own (temporary files, the lock).
+    std::string name = safeFileNamePart(typeLibName);
+    if (name[0] == '.') name[0] = '_';
+    return name + "-" + safeFileNamePart(typeLibId) + ".server";
 }
 
 std::string serverFileText(const ServerRegistration& r) {

@@ -107,8 +107,13 @@ std::string serverFileName(const std::string& typeLibName, const std::string& ty
 // The single file of earlier versions (321 naming the file and line when
 // damaged).
 RegistryContents parseOldRegistry(const std::string& text, const std::string& fileName);
-// Refuses (52) a name or path that holds a control character or a NUL: tabs
-// and line ends would split an entry, and a NUL would cut the path short.
+// Refuses (52) a name or path that holds a control character (C0 or C1, a
+// raw 0x80..0x9F byte, DEL), a NUL or a mark that reorders bidirectional
+// text: tabs and line ends would split an entry, a NUL would cut the path
+// short, and the others would make a listing lie.
 void checkRegistryField(const std::string& field, const char* what);
+// The text with every such character shown as an escape (\x9b, \u202e) and
+// backslashes doubled, safe to print on a terminal.
+std::string printable(const std::string& text);
 
 }  // namespace rt

@@ -10,7 +10,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <signal.h>
+
 #include <algorithm>
+#include <chrono>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -19,10 +22,15 @@
 #include <functional>
 #include <map>
 #include <system_error>
+#include <thread>
 #include <utility>
 
 #include "runtime/error.h"
+#include "runtime/unique_fd.h"
 #include "runtime/registry.h"
+#include "runtime/registry_cache.h"
+#include "runtime/trusted_load.h"
+#include "runtime/trusted_path.h"
 
 namespace rt {
 namespace {
@@ -30,27 +38,10 @@ namespace {
 constexpr int32_t FileNotFound = 53;
 constexpr int32_t FileAccess = 75;
 constexpr int32_t Refused = 429;
+constexpr int32_t Damaged = 321;
 
 std::string why(int err) { return std::error_code(err, std::generic_category()).message(); }
 
-class Fd {
-public:
-    explicit Fd(int fd = -1) : fd_(fd) {}
-    ~Fd() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    int get() const { return fd_; }
-    int release() { return std::exchange(fd_, -1); }
-    void reset(int fd) {
-        if (fd_ >= 0) ::close(fd_);
-        fd_ = fd;
-    }
-
-private:
-    int fd_;
-};
 
 std::string folderOf(const std::string& path) {
     auto parent = std::filesystem::path(path).parent_path().string();
@@ -58,22 +49,11 @@ std::string folderOf(const std::string& path) {
 }
 std::string nameOf(const std::string& path) { return std::filesystem::path(path).filename().string(); }
 
-std::string octal(mode_t mode) {
-    char text[8];
-    std::snprintf(text, sizeof text, "%04o", static_cast<unsigned>(mode & 07777));
-    return text;
-}
 
 // As ssh does with its keys: what someone other than its owner could have
 // written is not believed, and neither is what belongs to a third user.
 void checkTrusted(const struct stat& st, const std::string& path, const char* what) {
-    if (st.st_uid != 0 && st.st_uid != ::geteuid())
-        throw Error(Refused, std::string("The ") + what + " " + path + " belongs to user " + std::to_string(st.st_uid) +
-                                 ", neither root nor the user running this process; it is not used");
-    if (st.st_mode & (S_IWGRP | S_IWOTH))
-        throw Error(Refused, std::string("The ") + what + " " + path +
-                                 " can be written by others than its owner (mode " + octal(st.st_mode) +
-                                 "); it is not used");
+    checkOwnerAndMode(st, path, what);
 }
 
 void checkPathText(const std::string& path, const char* what) {
@@ -81,18 +61,14 @@ void checkPathText(const std::string& path, const char* what) {
     checkRegistryField(path, what);
 }
 
-// The folder that holds a registry: missing is allowed (nothing is there),
-// anything else must be trusted.
-bool checkHoldingFolder(const std::string& location) {
+// The folder that holds a registry, resolved with every folder above it
+// checked: "" when missing (nothing is there), else its canonical path.
+std::string checkHoldingFolder(const std::string& location) {
     const std::string folder = folderOf(location);
-    struct stat st{};
-    if (::stat(folder.c_str(), &st) != 0) {
-        if (errno == ENOENT || errno == ENOTDIR) return false;
-        throw Error(FileAccess, "The folder " + folder + " of the registry cannot be read: " + why(errno));
-    }
-    if (!S_ISDIR(st.st_mode)) throw Error(FileAccess, "The registry's folder " + folder + " is not a folder");
-    checkTrusted(st, folder, "folder of the registry");
-    return true;
+    const TrustedPath holding = resolveTrusted(folder, "folder of the registry", true);
+    if (!holding.exists) return {};
+    if (!S_ISDIR(holding.info.st_mode)) throw Error(FileAccess, "The registry's folder " + folder + " is not a folder");
+    return holding.path;
 }
 
 // Opens a registry file for reading without blocking (a named pipe must not
@@ -108,21 +84,20 @@ int openRegistryFile(int dirFd, const std::string& name, const std::string& path
     if (::fstat(fd, &st) != 0) throw Error(FileAccess, "The registry file " + path + " cannot be read: " + why(errno));
     if (!S_ISREG(st.st_mode)) throw Error(Refused, "The registry file " + path + " is not a regular file; it is not used");
     checkTrusted(st, path, "registry file");
-    // A link in a registry folder is followed only into a folder that is
-    // trusted as well.
+    // A link in a registry folder is followed only along a path that is
+    // trusted all the way, and only to the file that was opened.
     struct stat link{};
     if (::fstatat(dirFd, name.c_str(), &link, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(link.st_mode)) {
-        char* real = ::realpath(path.c_str(), nullptr);
-        if (!real) throw Error(FileAccess, "The registry file " + path + " cannot be read: " + why(errno));
-        const std::string target = real;
-        std::free(real);
-        struct stat folder{};
-        if (::stat(folderOf(target).c_str(), &folder) != 0)
-            throw Error(FileAccess, "The registry file " + path + " cannot be read: " + why(errno));
-        checkTrusted(folder, folderOf(target), "folder of the registry file");
+        const TrustedPath target = resolveTrusted(path, "registry file", false);
+        if (target.info.st_dev != st.st_dev || target.info.st_ino != st.st_ino)
+            throw Error(Refused, "The registry file " + path + " changed while it was read; it is not used");
     }
     return file.release();
 }
+
+// No registration comes near this size; a file that does is damage, and is
+// not read into memory whole.
+constexpr size_t MaxRegistryFile = 1u << 20;
 
 std::string readAll(int fd, const std::string& path) {
     std::string text;
@@ -133,12 +108,29 @@ std::string readAll(int fd, const std::string& path) {
         if (n < 0) throw Error(FileAccess, "The registry file " + path + " cannot be read: " + why(errno));
         if (n == 0) return text;
         text.append(buffer, static_cast<size_t>(n));
+        if (text.size() > MaxRegistryFile)
+            throw Error(Damaged, "The registry file " + path + " is damaged: it is larger than 1 MiB");
     }
 }
 
-// The file of the old format; false when there is none.
-bool readOldFile(const std::string& location, RegistryContents& out) {
-    Fd dir(::open(folderOf(location).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+// Whether a registration file of our own can be read back and makes sense;
+// one that cannot is replaced by a sound one rather than kept as it is.
+bool soundRegistryFile(int dirFd, const std::string& name, const struct stat& st) {
+    if ((st.st_mode & S_IRUSR) == 0) return false;
+    Fd file(::openat(dirFd, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+    if (file.get() < 0) return false;
+    try {
+        parseServerFile(readAll(file.get(), name), name);
+        return true;
+    } catch (const Error&) {
+        return false;
+    }
+}
+
+// The file of the old format in the (checked) holding folder; false when
+// there is none.
+bool readOldFile(const std::string& holding, const std::string& location, RegistryContents& out) {
+    Fd dir(::open(holding.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
     if (dir.get() < 0) {
         if (errno == ENOENT) return false;
         throw Error(FileAccess, "The folder of the registry " + location + " cannot be read: " + why(errno));
@@ -149,17 +141,23 @@ bool readOldFile(const std::string& location, RegistryContents& out) {
     return true;
 }
 
-// Opens the registry folder; -1 when there is none.
+// Opens the registry folder, every folder above it checked; -1 when there
+// is none.
 int openFolder(const std::string& folder) {
-    int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const TrustedPath resolved = resolveTrusted(folder, "registry folder", true);
+    if (!resolved.exists) return -1;
+    if (!S_ISDIR(resolved.info.st_mode))
+        throw Error(Refused, "The registry folder " + folder + " is not a folder; it is not used");
+    int fd = ::open(resolved.path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0) {
         if (errno == ENOENT) return -1;
-        if (errno == ENOTDIR) throw Error(Refused, "The registry folder " + folder + " is not a folder; it is not used");
         throw Error(FileAccess, "The registry folder " + folder + " cannot be read: " + why(errno));
     }
     Fd dir(fd);
     struct stat st{};
     if (::fstat(fd, &st) != 0) throw Error(FileAccess, "The registry folder " + folder + " cannot be read: " + why(errno));
+    if (st.st_dev != resolved.info.st_dev || st.st_ino != resolved.info.st_ino)
+        throw Error(Refused, "The registry folder " + folder + " changed while it was opened; it is not used");
     checkTrusted(st, folder, "registry folder");
     return dir.release();
 }
@@ -168,7 +166,10 @@ bool isServerFileName(const std::string& name) {
     return !name.empty() && name[0] != '.' && name.size() > 7 && name.ends_with(".server");
 }
 
-std::vector<std::string> serverFileNames(int dirFd, const std::string& folder) {
+// The writers' lock file, hidden from readers like their temporary files.
+constexpr const char* LockName = ".lock";
+
+std::vector<std::string> folderNames(int dirFd, const std::string& folder, bool serversOnly = false) {
     int copy = ::dup(dirFd);
     if (copy < 0) throw Error(FileAccess, "The registry folder " + folder + " cannot be read: " + why(errno));
     DIR* dir = ::fdopendir(copy);
@@ -180,7 +181,8 @@ std::vector<std::string> serverFileNames(int dirFd, const std::string& folder) {
     std::vector<std::string> names;
     errno = 0;
     while (dirent* e = ::readdir(dir)) {
-        if (isServerFileName(e->d_name)) names.emplace_back(e->d_name);
+        const std::string name = e->d_name;
+        if (name != "." && name != ".." && (!serversOnly || isServerFileName(name))) names.push_back(name);
         errno = 0;
     }
     const int err = errno;
@@ -188,6 +190,10 @@ std::vector<std::string> serverFileNames(int dirFd, const std::string& folder) {
     if (err) throw Error(FileAccess, "The registry folder " + folder + " cannot be read: " + why(err));
     std::sort(names.begin(), names.end());
     return names;
+}
+
+std::vector<std::string> serverFileNames(int dirFd, const std::string& folder) {
+    return folderNames(dirFd, folder, true);
 }
 
 void append(RegistryContents& to, const ServerRegistration& r) {
@@ -202,7 +208,8 @@ void syncFolder(int dirFd) { ::fsync(dirFd); }
 // Writes name in the folder whole, or not at all: a new file under a name of
 // its own, created exclusively and never through a link, flushed, then
 // renamed over the old one. A registry file that is a link is written
-// through to its target; the old file's mode, owner and group are kept.
+// through to its target; a sound old file's mode, owner and group are kept,
+// one that cannot be read or is damaged gives way to a new file of mode 0644.
 void writeFileAt(int dirFd, const std::string& folder, const std::string& name, const std::string& text) {
     int targetDir = dirFd;
     std::string targetFolder = folder, targetName = name;
@@ -211,12 +218,11 @@ void writeFileAt(int dirFd, const std::string& folder, const std::string& name, 
     bool exists = false;
     if (::fstatat(dirFd, name.c_str(), &old, AT_SYMLINK_NOFOLLOW) == 0) {
         if (S_ISLNK(old.st_mode)) {
-            char* real = ::realpath((folder + "/" + name).c_str(), nullptr);
-            if (!real)
+            const TrustedPath resolved = resolveTrusted(folder + "/" + name, "registry file", true);
+            if (!resolved.exists)
                 throw Error(FileAccess, "The registry file " + folder + "/" + name +
-                                            " is a link to nothing that can be written: " + why(errno));
-            const std::string target = real;
-            std::free(real);
+                                            " is a link to nothing that can be written");
+            const std::string target = resolved.path;
             targetFolder = folderOf(target);
             targetName = nameOf(target);
             linkedFolder.reset(openFolder(targetFolder));
@@ -230,7 +236,7 @@ void writeFileAt(int dirFd, const std::string& folder, const std::string& name, 
             throw Error(Refused, "The registry file " + targetFolder + "/" + targetName +
                                      " is not a regular file; it is not replaced");
         checkTrusted(old, targetFolder + "/" + targetName, "registry file");
-        exists = true;
+        exists = soundRegistryFile(targetDir, targetName, old);
     } else if (errno != ENOENT) {
         throw Error(FileAccess, "The registry file " + folder + "/" + name + " cannot be read: " + why(errno));
     }
@@ -264,21 +270,28 @@ void writeFileAt(int dirFd, const std::string& folder, const std::string& name, 
     syncFolder(targetDir);
 }
 
+// Makes the folders of a registry that are missing, never inside a folder
+// of a third user (root writing in a user's home would leave that user
+// folders of root's that they cannot use).
 void makeFolders(const std::string& folder) {
-    std::error_code ec;
-    if (std::filesystem::is_directory(folder, ec)) return;
+    struct stat st{};
+    if (::stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return;
     const std::string parent = folderOf(folder);
     if (parent != folder) makeFolders(parent);
+    if (::stat(parent.c_str(), &st) == 0 && st.st_uid != 0 && st.st_uid != ::geteuid())
+        throw Error(FileAccess, "The folder " + folder + " is not made: " + parent + " belongs to user " +
+                                    std::to_string(st.st_uid) + ", not to the user running this process");
     if (::mkdir(folder.c_str(), 0755) != 0 && errno != EEXIST)
         throw Error(FileAccess, "The folder " + folder + " cannot be made: " + why(errno));
 }
 
 // Moves the entries of an old-format file into the folder, all or none: the
 // folder's own files win (they are newer), the rest get files of their own,
-// and the old file goes only once every one of them is in place.
-void migrateOldFile(const std::string& location, int dirFd, const std::string& folder) {
+// and the old file goes only once every one of them is in place, so that a
+// reader (which reads the old file before the folder) never misses one.
+void migrateOldFile(const std::string& holding, const std::string& location, int dirFd, const std::string& folder) {
     RegistryContents old;
-    if (!readOldFile(location, old)) return;
+    if (!readOldFile(holding, location, old)) return;
     std::map<std::string, ServerRegistration> byFile;
     std::map<std::string, std::string> fileOfServer;
     for (const auto& t : old.typeLibraries) {
@@ -302,11 +315,18 @@ void migrateOldFile(const std::string& location, int dirFd, const std::string& f
     }
     std::vector<std::string> made;
     try {
-        for (const auto& [name, registration] : byFile) {
+        for (const auto& entry : byFile) {
             struct stat st{};
-            if (::fstatat(dirFd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) continue;
-            writeFileAt(dirFd, folder, name, serverFileText(registration));
-            made.push_back(name);
+            if (::fstatat(dirFd, entry.first.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) continue;
+            std::string text;
+            try {
+                text = serverFileText(entry.second);
+            } catch (const Error& e) {
+                throw Error(e.number(), "The registry file " + location + " of the old format cannot be moved into " +
+                                            folder + ": " + e.description());
+            }
+            writeFileAt(dirFd, folder, entry.first, text);
+            made.push_back(entry.first);
         }
         if (::unlink(location.c_str()) != 0 && errno != ENOENT)
             throw Error(FileAccess, "The registry file " + location + " of the old format cannot be removed: " +
@@ -316,25 +336,82 @@ void migrateOldFile(const std::string& location, int dirFd, const std::string& f
         syncFolder(dirFd);
         throw;
     }
-    Fd holding(::open(folderOf(location).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (holding.get() >= 0) syncFolder(holding.get());
+    Fd holdingFd(::open(holding.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (holdingFd.get() >= 0) syncFolder(holdingFd.get());
 }
 
-// Runs one change of a registry with its folder locked against every other
-// writer (readers need no lock: each file changes by one rename).
+// How long a writer waits for another one before it gives up.
+constexpr auto LockWait = std::chrono::seconds(5);
+
+// The writers' lock: a file in the registry folder that only the folder's
+// writer can open, so no other user can hold it. A writer that cannot get
+// it in time fails before it has changed anything.
+Fd lockRegistry(int dirFd, const std::string& folder) {
+    const std::string path = folder + "/" + LockName;
+    Fd lock(::openat(dirFd, LockName, O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, 0600));
+    if (lock.get() < 0)
+        throw Error(FileAccess, "The lock file " + path + " cannot be opened: " + why(errno) + "; nothing was changed");
+    struct stat st{};
+    if (::fstat(lock.get(), &st) != 0)
+        throw Error(FileAccess, "The lock file " + path + " cannot be read: " + why(errno) + "; nothing was changed");
+    if (!S_ISREG(st.st_mode))
+        throw Error(Refused, "The lock file " + path + " is not a regular file; nothing was changed");
+    checkTrusted(st, path, "lock file");
+    if ((st.st_mode & 077) != 0 && ::fchmod(lock.get(), 0600) != 0)
+        throw Error(FileAccess, "The lock file " + path + " cannot be closed to other users: " + why(errno) +
+                                    "; nothing was changed");
+    const auto deadline = std::chrono::steady_clock::now() + LockWait;
+    while (::flock(lock.get(), LOCK_EX | LOCK_NB) != 0) {
+        if (errno == EINTR) continue;
+        if (errno != EWOULDBLOCK)
+            throw Error(FileAccess, "The registry folder " + folder + " cannot be locked: " + why(errno) +
+                                        "; nothing was changed");
+        if (std::chrono::steady_clock::now() >= deadline)
+            throw Error(FileAccess, "Another writer of the registry folder " + folder +
+                                        " did not finish within 5 seconds; nothing was changed");
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return lock;
+}
+
+// The temporary files of writers that died before renaming them
+// (".NAME.new-PID-N"). Only a writer holding the lock writes one, so under
+// the lock any whose process is gone is left over.
+void removeDeadWritersFiles(int dirFd, const std::string& folder) {
+    for (const auto& name : folderNames(dirFd, folder)) {
+        const size_t mark = name.rfind(".new-");
+        if (name.size() < 2 || name[0] != '.' || mark == std::string::npos) continue;
+        const std::string rest = name.substr(mark + 5);
+        const size_t dash = rest.find('-');
+        if (dash == 0 || dash == std::string::npos) continue;
+        if (rest.find_first_not_of("0123456789") != dash) continue;
+        if (rest.find_first_not_of("0123456789", dash + 1) != std::string::npos || dash + 1 == rest.size()) continue;
+        const long pid = std::strtol(rest.substr(0, dash).c_str(), nullptr, 10);
+        if (pid <= 0 || pid == ::getpid() || pid > INT_MAX) continue;
+        if (::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH) continue;
+        struct stat st{};
+        if (::fstatat(dirFd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 || st.st_uid != ::geteuid()) continue;
+        ::unlinkat(dirFd, name.c_str(), 0);
+    }
+}
+
+// Runs one change of a registry with the writers' lock held (readers need
+// no lock: each file changes by one rename).
 template <class Change>
 void changeRegistry(const std::string& location, Change change) {
     checkPathText(location, "registry path");
     makeFolders(folderOf(location));
-    checkHoldingFolder(location);
+    const std::string holding = checkHoldingFolder(location);
+    if (holding.empty()) throw Error(FileAccess, "The folder of the registry " + location + " vanished");
     const std::string folder = location + ".d";
-    if (::mkdir(folder.c_str(), 0755) != 0 && errno != EEXIST)
+    const std::string made = holding + "/" + nameOf(folder);
+    if (::mkdir(made.c_str(), 0755) != 0 && errno != EEXIST)
         throw Error(FileAccess, "The registry folder " + folder + " cannot be made: " + why(errno));
     Fd dir(openFolder(folder));
     if (dir.get() < 0) throw Error(FileAccess, "The registry folder " + folder + " vanished");
-    while (::flock(dir.get(), LOCK_EX) != 0)
-        if (errno != EINTR) throw Error(FileAccess, "The registry folder " + folder + " cannot be locked: " + why(errno));
-    migrateOldFile(location, dir.get(), folder);
+    Fd lock = lockRegistry(dir.get(), folder);
+    removeDeadWritersFiles(dir.get(), folder);
+    migrateOldFile(holding, location, dir.get(), folder);
     change(dir.get(), folder);
 }
 
@@ -344,22 +421,44 @@ RegistryContents readRegistry(const std::string& location, bool allowMissing) {
     checkPathText(location, "registry path");
     RegistryContents contents;
     bool found = false;
-    if (checkHoldingFolder(location)) {
+    const std::string holding = checkHoldingFolder(location);
+    if (!holding.empty()) {
+        // The old single file first: a writer removes it only once its
+        // entries are in the folder, so read in this order none is missed.
+        RegistryContents old;
+        const bool haveOld = readOldFile(holding, location, old);
         const std::string folder = location + ".d";
         Fd dir(openFolder(folder));
         if (dir.get() >= 0) {
             found = true;
+            // A regular file whose stamp has not changed since it was read
+            // says what it said then; it is checked all the same.
+            FolderCache known = takeFolderCache(folder), still;
             for (const auto& name : serverFileNames(dir.get(), folder)) {
                 const std::string path = folder + "/" + name;
+                struct stat st{};
+                const bool plain = ::fstatat(dir.get(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode);
+                if (plain) {
+                    checkTrusted(st, path, "registry file");
+                    auto it = known.find(name);
+                    if (it != known.end() && it->second.stamp == FileStamp::of(st)) {
+                        append(contents, it->second.registration);
+                        still.insert(known.extract(it));
+                        continue;
+                    }
+                }
                 Fd file(openRegistryFile(dir.get(), name, path));
                 if (file.get() < 0) continue;  // removed while we looked
-                append(contents, parseServerFile(readAll(file.get(), path), path));
+                struct stat opened{};
+                const bool stillPlain = ::fstat(file.get(), &opened) == 0 && plain;
+                ServerRegistration r = parseServerFile(readAll(file.get(), path), path);
+                append(contents, r);
+                if (stillPlain) still[name] = {FileStamp::of(opened), std::move(r)};
             }
+            putFolderCache(folder, std::move(still));
         }
-        // The old single file, until a write moves its entries into the
-        // folder. The folder's entries come first and so win.
-        RegistryContents old;
-        if (readOldFile(location, old)) {
+        // The folder's entries come first and so win.
+        if (haveOld) {
             found = true;
             for (auto& c : old.classes) contents.classes.push_back(std::move(c));
             for (auto& t : old.typeLibraries) contents.typeLibraries.push_back(std::move(t));
@@ -387,20 +486,9 @@ void removeServerRegistration(const std::string& location, const std::string& ty
 
 std::string canonicalServerPath(const std::string& path) {
     checkPathText(path, "server path");
-    char* real = ::realpath(path.c_str(), nullptr);
-    if (!real) {
-        if (errno == ENOENT || errno == ENOTDIR)
-            throw Error(FileNotFound, "The server file " + path + " does not exist");
-        throw Error(FileAccess, "The server file " + path + " cannot be found: " + why(errno));
-    }
-    const std::string canonical = real;
-    std::free(real);
-    checkPathText(canonical, "server path");
-    struct stat st{};
-    if (::stat(canonical.c_str(), &st) != 0)
-        throw Error(FileAccess, "The server file " + canonical + " cannot be read: " + why(errno));
-    if (!S_ISREG(st.st_mode)) throw Error(Refused, "The server file " + canonical + " is not a regular file");
-    return canonical;
+    const TrustedPath server = checkServerCode(path);
+    checkPathText(server.path, "server path");
+    return server.path;
 }
 
 void checkServerFile(const std::string& path) {
@@ -414,11 +502,12 @@ void checkServerFile(const std::string& path) {
     if (std::filesystem::path(path).lexically_normal().string() != path || path.find("//") != std::string::npos ||
         (path.size() > 1 && path.back() == '/'))
         throw Error(Refused, "The server path " + path + " is not normalised; it is not loaded");
-    struct stat st{};
-    if (::stat(path.c_str(), &st) != 0)
-        throw Error(Refused, "The server file " + path + " cannot be found: " + why(errno));
-    if (!S_ISREG(st.st_mode)) throw Error(Refused, "The server file " + path + " is not a regular file; it is not loaded");
-    checkTrusted(st, path, "server file");
+    try {
+        checkServerCode(path);
+    } catch (const Error& e) {
+        if (e.number() == FileNotFound) throw Error(Refused, "The server file " + path + " cannot be found");
+        throw;
+    }
 }
 
 }  // namespace rt

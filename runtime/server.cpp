@@ -1,6 +1,8 @@
 #include "runtime/server.h"
 
 #include <dlfcn.h>
+#include <link.h>
+#include <sys/stat.h>
 
 #include <cstdio>
 #include <map>
@@ -12,6 +14,7 @@
 #include "runtime/error.h"
 #include "runtime/registry.h"
 #include "runtime/text.h"
+#include "runtime/trusted_load.h"
 
 namespace rt {
 
@@ -48,18 +51,31 @@ int32_t fail(const Error& e, int32_t code) {
 using GetClassObjectFn = int32_t (*)(const Guid*, const Guid*, void**);
 using EntryFn = int32_t (*)();
 
+// Loads a server only after checkServerCode, and by the canonical path it
+// checked: every folder on that path is root's or the user's and closed to
+// others, so what the loader opens is what was checked. Code cannot be
+// vetted after loading (its constructors have run), so the check before is
+// the guarantee; the comparison after only catches what should be impossible.
 void* loadServer(const std::string& file) {
     static std::mutex lock;
     static std::map<std::string, void*> loaded;  // never unloaded: objects may outlive any caller
+    const TrustedPath server = checkServerCode(file);
     std::lock_guard g(lock);
-    auto it = loaded.find(file);
+    auto it = loaded.find(server.path);
     if (it != loaded.end()) return it->second;
-    void* handle = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
+    void* handle = dlopen(server.path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!handle) {
         const char* why = dlerror();
-        throw Error(errnum::CannotCreate, "Cannot load the component server " + file + ": " + (why ? why : "?"));
+        throw Error(errnum::CannotCreate,
+                    "Cannot load the component server " + server.path + ": " + (why ? why : "?"));
     }
-    loaded.emplace(file, handle);
+    struct link_map* map = nullptr;
+    struct stat now{};
+    if (dlinfo(handle, RTLD_DI_LINKMAP, &map) != 0 || !map || !map->l_name || ::stat(map->l_name, &now) != 0 ||
+        now.st_dev != server.info.st_dev || now.st_ino != server.info.st_ino)
+        throw Error(errnum::CannotCreate,
+                    "The component server " + server.path + " that was loaded is not the file that was checked");
+    loaded.emplace(server.path, handle);
     return handle;
 }
 
@@ -126,7 +142,6 @@ std::string moduleFileOf(const void* address) {
 
 int32_t callServerEntry(const std::string& serverFile, const char* name) {
     const std::string file = canonicalServerPath(serverFile);
-    checkServerFile(file);
     auto fn = reinterpret_cast<EntryFn>(entryPoint(file, name));
     return fn();
 }
@@ -134,23 +149,33 @@ int32_t callServerEntry(const std::string& serverFile, const char* name) {
 namespace {
 
 // The first registration of the identifier, the user's registry first.
-// Missing registries are passed over; when none exists at all that is the
-// answer.
+// Missing registries are passed over, and so are registries that cannot be
+// read or trusted: a later one may hold the class. When none holds it, the
+// refusals are the answer (with the first one's number), else nothing is
+// found; when no registry exists at all that is the answer.
 std::optional<ClassEntry> findClass(std::string_view progId) {
     const auto locations = registryLocations();
     bool anyRegistry = false;
+    std::optional<Error> firstRefusal;
+    std::string refusals;
     for (const auto& location : locations) {
         RegistryContents r;
         try {
             r = readRegistry(location, false);
         } catch (const Error& e) {
             if (e.number() == 53) continue;
-            if (e.number() == errnum::FileAccess) throw;
-            throw errCannotCreate(std::string(progId) + " (" + e.description() + ")");
+            if (!firstRefusal) firstRefusal = e;
+            refusals += (refusals.empty() ? "" : "; ") + e.description();
+            continue;
         }
         anyRegistry = true;
         for (auto& c : r.classes)
             if (textEquals(c.progId, progId)) return std::move(c);
+    }
+    if (firstRefusal) {
+        const std::string name(progId);
+        throw Error(firstRefusal->number(), "Cannot create object: " + name + " (no registry that could be read holds it; "
+                                             "refused: " + refusals + ")");
     }
     if (!anyRegistry)
         throw errCannotCreate(std::string(progId) + " (the registry " + (locations.empty() ? "" : locations.front()) +

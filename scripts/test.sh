@@ -35,6 +35,7 @@ TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
   build-threads/library/tests/server_tests --gtest_filter='ServerTest.EachThread*'
 
 scripts/test-install.sh
+scripts/test-second-user.sh build
 
 echo "== the library as a Windows component server, under Wine"
 scripts/test-windows.sh

@@ -150,7 +150,8 @@ protected:
     std::vector<std::string> folderNames() const {
         std::vector<std::string> names;
         if (fs::exists(folder))
-            for (const auto& e : fs::directory_iterator(folder)) names.push_back(e.path().filename().string());
+            for (const auto& e : fs::directory_iterator(folder))
+                if (e.path().filename() != ".lock") names.push_back(e.path().filename().string());  // the writers' lock
         std::sort(names.begin(), names.end());
         return names;
     }

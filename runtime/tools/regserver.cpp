@@ -6,7 +6,8 @@
 //   regserver [--system | --registry LOCATION] list
 //
 // Without an option, register and unregister write the user's registry and
-// list shows every registry a lookup reads, in the order it reads them.
+// list shows every registry a lookup reads, in the order it reads them; one
+// that is refused is shown with the reason (and list then exits with 1).
 // --system writes the registry of the installed system (for every user).
 
 #include <iostream>
@@ -30,22 +31,34 @@ int callEntry(const std::string& server, const char* entry) {
     int32_t hr = rt::callServerEntry(server, entry);
     if (hr != rt::hresult::Ok) {
         std::cerr << entry << " failed (0x" << std::hex << static_cast<uint32_t>(hr) << std::dec
-                  << "): error " << rt::Err()->Number << ": " << rt::Err()->Description << "\n";
+                  << "): error " << rt::Err()->Number << ": " << rt::printable(rt::Err()->Description) << "\n";
         return 1;
     }
-    std::cout << entry << " succeeded for " << server << " in " << rt::registryPath() << ".d\n";
+    std::cout << entry << " succeeded for " << rt::printable(server) << " in " << rt::printable(rt::registryPath())
+              << ".d\n";
     return 0;
 }
 
-void list(const std::string& location) {
-    auto r = rt::readRegistry(location, true);
-    std::cout << location << ".d:\n";
+// Everything a registry says is printed escaped: a server path may hold
+// what a terminal would obey. A registry that cannot be listed says why,
+// and the next one is listed all the same.
+bool list(const std::string& location) {
+    using rt::printable;
+    std::cout << printable(location) << ".d:\n";
+    rt::RegistryContents r;
+    try {
+        r = rt::readRegistry(location, true);
+    } catch (const rt::Error& e) {
+        std::cout << "  refused: error " << e.number() << ": " << printable(e.description()) << "\n";
+        return false;
+    }
     for (const auto& c : r.classes)
-        std::cout << "  " << c.progId << "  {" << c.clsid << "}  " << c.threading << (c.appObject ? "  appobject" : "")
-                  << "  " << c.server << "\n";
+        std::cout << "  " << printable(c.progId) << "  {" << printable(c.clsid) << "}  " << printable(c.threading)
+                  << (c.appObject ? "  appobject" : "") << "  " << printable(c.server) << "\n";
     for (const auto& t : r.typeLibraries)
-        std::cout << "  type library " << t.name << " " << t.version << "  {" << t.id << "}  lcid " << t.lcid << "  "
-                  << t.server << "\n";
+        std::cout << "  type library " << printable(t.name) << " " << printable(t.version) << "  {" << printable(t.id)
+                  << "}  lcid " << printable(t.lcid) << "  " << printable(t.server) << "\n";
+    return true;
 }
 
 }  // namespace
@@ -68,14 +81,15 @@ int main(int argc, char** argv) {
         if (command == "list" && i + 1 == argc) {
             const std::vector<std::string> locations =
                 named ? std::vector<std::string>{rt::registryPath()} : rt::registryLocations();
-            for (const auto& location : locations) list(location);
-            return 0;
+            bool all = true;
+            for (const auto& location : locations) all = list(location) && all;
+            return all ? 0 : 1;
         }
         if (i + 2 != argc) return usage();
         if (command == "register") return callEntry(argv[i + 1], "DllRegisterServer");
         if (command == "unregister") return callEntry(argv[i + 1], "DllUnregisterServer");
     } catch (const rt::Error& e) {
-        std::cerr << "error " << e.number() << ": " << e.description() << "\n";
+        std::cerr << "error " << e.number() << ": " << rt::printable(e.description()) << "\n";
         return 1;
     }
     return usage();

@@ -10,10 +10,16 @@
 //   host's own control window wrapped) and driven by real input: clicks give
 //   the image keys that the same clicks give on the in-memory tree view,
 //   Ctrl+A opens and closes every section, F10 shows the item box (recorded
-//   here in place of a user), and the selection follows the pointer.
+//   here in place of a user), the selection follows the pointer, and Space
+//   clicks the current item;
+// - what assistive technology gets from the control's accessible object in
+//   this process (roles and checked state from image keys, the events of
+//   their changes, a held object once the window is gone); the demo's view
+//   from another process is accessibility_client.cpp's.
 // Ends with "N passed, M failed".
 #include <windows.h>
 #include <commctrl.h>
+#include <oleacc.h>
 
 #include <cmath>
 #include <functional>
@@ -388,6 +394,123 @@ void events(HWND host) {
     checks.scope.clear();
 }
 
+// ---- what assistive technology gets, in this process ----
+
+std::vector<LONG> stateChanges;
+void CALLBACK eventHeard(HWINEVENTHOOK, DWORD event, HWND, LONG object, LONG child, DWORD, DWORD) {
+    if (event == EVENT_OBJECT_STATECHANGE && object == OBJID_CLIENT) stateChanges.push_back(child);
+}
+
+VARIANT childVariant(LONG id) {
+    VARIANT v;
+    VariantInit(&v);
+    v.vt = VT_I4;
+    v.lVal = id;
+    return v;
+}
+
+// Role and state of a child, as "role state" numbers; "failed" and the
+// result when the object refuses.
+std::string roleAndState(IAccessible* acc, LONG id) {
+    VARIANT role, state;
+    VariantInit(&role);
+    VariantInit(&state);
+    const HRESULT a = acc->get_accRole(childVariant(id), &role);
+    const HRESULT b = acc->get_accState(childVariant(id), &state);
+    if (FAILED(a) || FAILED(b)) return "failed " + std::to_string(static_cast<long>(FAILED(a) ? a : b));
+    return std::to_string(role.lVal) + " " + std::to_string(state.lVal & (STATE_SYSTEM_CHECKED | STATE_SYSTEM_EXPANDED |
+                                                                            STATE_SYSTEM_COLLAPSED | STATE_SYSTEM_INVISIBLE));
+}
+
+IAccessible* accessibleOf(HWND window) {
+    IAccessible* acc = nullptr;
+    if (FAILED(AccessibleObjectFromWindow(window, static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
+                                          reinterpret_cast<void**>(&acc))))
+        return nullptr;
+    return acc;
+}
+
+void accessibility(HWND host) {
+    checks.scope = "accessibility";
+    auto view = rt::make<ControlTreeView>(host, TreeArea);
+    view->SetImageList(stateList());
+    auto n = view->Nodes();
+    n->Add(Missing{}, Missing{}, "S1", "Section", Missing{});
+    n->Add("S1", tree::tvwChild, "CB1", "Check", "chkoff");
+    n->Add("S1", tree::tvwChild, "P", "Plain", Missing{});
+    n->Item("S1")->setExpanded(rt::True16);
+    IAccessible* acc = accessibleOf(view->window());
+    checks.check(acc != nullptr, "the control answers WM_GETOBJECT with an accessible object");
+    if (!acc) return;
+    // Child ids in tree order: the section, then its items.
+    VARIANT children[3];
+    LONG got = 0;
+    AccessibleChildren(acc, 0, 3, children, &got);
+    checks.check(got == 3 && children[0].vt == VT_I4 && children[1].vt == VT_I4 && children[2].vt == VT_I4,
+                 "the three nodes are the outline's children, by child id");
+    if (got != 3) return;
+    const LONG section = children[0].lVal, item = children[1].lVal, plain = children[2].lVal;
+    const auto outline = std::to_string(ROLE_SYSTEM_OUTLINEITEM), check = std::to_string(ROLE_SYSTEM_CHECKBUTTON),
+               radio = std::to_string(ROLE_SYSTEM_RADIOBUTTON), on = std::to_string(STATE_SYSTEM_CHECKED);
+    checks.equal(roleAndState(acc, section) + ", " + roleAndState(acc, plain), outline + " " +
+                 std::to_string(STATE_SYSTEM_EXPANDED) + ", " + outline + " 0",
+                 "a section is an open outline item, a node without picture a plain one");
+
+    HWINEVENTHOOK hook = SetWinEventHook(EVENT_OBJECT_STATECHANGE, EVENT_OBJECT_STATECHANGE, nullptr, eventHeard,
+                                         GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
+    // Each row sets the item's image and says what it shows next, and
+    // whether that tells a change.
+    struct ImageCase {
+        const char* name;
+        Variant image;
+        std::string expected;
+        bool tells;
+    };
+    const ImageCase images[] = {
+        {"chkon checks the check button", "chkon", check + " " + on, true},
+        {"CHKON in capitals is the same", "CHKON", check + " " + on, false},
+        {"opton makes a checked option button", "opton", radio + " " + on, true},
+        {"optoff unchecks it", "optoff", radio + " 0", true},
+        {"optoff again changes nothing", "optoff", radio + " 0", false},
+        {"position 1 (chkoff) by number", int32_t{1}, check + " 0", true},
+    };
+    for (const auto& c : images) {
+        stateChanges.clear();
+        n->Item("CB1")->setImage(c.image);
+        win_tree::pumpMessages();
+        checks.equal(roleAndState(acc, item), c.expected, c.name);
+        const bool told = stateChanges.size() == 1 && stateChanges[0] == item;
+        checks.check(told == c.tells && stateChanges.size() <= 1,
+                     std::string(c.name) + (c.tells ? ": one state change for the item" : ": no state change"));
+    }
+    stateChanges.clear();
+    n->Item("S1")->setExpanded(rt::False16);
+    win_tree::pumpMessages();
+    checks.check(stateChanges.size() == 1 && stateChanges[0] == section,
+                 "closing the section tells its state change once");
+    checks.equal(roleAndState(acc, item), check + " " + std::to_string(STATE_SYSTEM_INVISIBLE),
+                 "an item of a closed section is invisible");
+    if (hook) UnhookWinEvent(hook);
+
+    // Clear and a new node: the old ids name nothing, the new one is new.
+    n->Clear();
+    n->Add(Missing{}, Missing{}, "N", "New", Missing{});
+    AccessibleChildren(acc, 0, 1, children, &got);
+    checks.check(got == 1 && children[0].vt == VT_I4 && children[0].lVal != section && children[0].lVal != item &&
+                     roleAndState(acc, item) == "failed " + std::to_string(static_cast<long>(E_INVALIDARG)),
+                 "after Clear the old child ids are refused and the new node has an id of its own");
+
+    // The window goes while the object is held.
+    DestroyWindow(view->window());
+    long count = 0;
+    checks.equal(std::to_string(static_cast<long>(acc->get_accChildCount(&count))) + " " + roleAndState(acc, CHILDID_SELF),
+                 std::to_string(static_cast<long>(RPC_E_DISCONNECTED)) + " failed " +
+                     std::to_string(static_cast<long>(RPC_E_DISCONNECTED)),
+                 "once the window is gone a held object answers RPC_E_DISCONNECTED");
+    acc->Release();
+    checks.scope.clear();
+}
+
 // ---- the style manager of sarn10b.dll on the control ----
 
 rt::ObjectRef create(const char* progId) { return rt::createObject(progId); }
@@ -447,17 +570,18 @@ std::string expectedImages() {
 // Closes the message box that the manager shows and records its title and
 // text, as a user reading it and pressing OK.
 std::vector<std::string> boxes;
+BOOL CALLBACK closeIfMessageBox(HWND w, LPARAM) {
+    wchar_t cls[16] = {}, title[256] = {}, text[512] = {};
+    GetClassNameW(w, cls, 16);
+    if (lstrcmpW(cls, L"#32770") != 0 || !IsWindowVisible(w)) return TRUE;
+    GetWindowTextW(w, title, 256);
+    GetDlgItemTextW(w, 0xFFFF, text, 512);
+    boxes.push_back(win::narrow(std::wstring(title)) + ": " + win::narrow(std::wstring(text)));
+    PostMessageW(w, WM_COMMAND, IDOK, 0);
+    return FALSE;
+}
 void CALLBACK closeMessageBox(HWND, UINT, UINT_PTR timer, DWORD) {
-    EnumThreadWindows(GetCurrentThreadId(), [](HWND w, LPARAM) -> BOOL {
-        wchar_t cls[16] = {}, title[256] = {}, text[512] = {};
-        GetClassNameW(w, cls, 16);
-        if (lstrcmpW(cls, L"#32770") != 0 || !IsWindowVisible(w)) return TRUE;
-        GetWindowTextW(w, title, 256);
-        GetDlgItemTextW(w, 0xFFFF, text, 512);
-        boxes.push_back(win::narrow(std::wstring(title)) + ": " + win::narrow(std::wstring(text)));
-        PostMessageW(w, WM_COMMAND, IDOK, 0);
-        return FALSE;
-    }, 0);
+    EnumThreadWindows(GetCurrentThreadId(), closeIfMessageBox, 0);
     if (!boxes.empty()) KillTimer(nullptr, timer);
 }
 
@@ -550,6 +674,22 @@ void managerOnControl(const char* name, const rt::ObjectRef& tv, const std::stri
     call(tv, "ReleaseKey", {int16_t{VK_SHIFT}, int16_t{1}});
     checks.equal(imageOf("CBbold"), before, "a click while a key is down toggles nothing");
 
+    // Space on the current item clicks it, without a modifier only.
+    rt::callByName(viaDispatch(call(get(tv, "Nodes"), "Item", {"CBbold"})), "Selected", CallKind::PropertyLet, {rt::True16});
+    struct SpaceCase {
+        const char* name;
+        int16_t shift;
+        bool toggles;
+    };
+    for (const SpaceCase& c : {SpaceCase{"Space", 0, true}, SpaceCase{"Shift+Space", 1, false},
+                               SpaceCase{"Ctrl+Space", 2, false}, SpaceCase{"Space again", 0, true}}) {
+        const std::string was = imageOf("CBbold");
+        call(tv, "PressKey", {int16_t{VK_SPACE}, c.shift});
+        call(tv, "ReleaseKey", {int16_t{VK_SPACE}, c.shift});
+        checks.check((imageOf("CBbold") != was) == c.toggles,
+                     std::string(c.name) + (c.toggles ? " toggles the current item" : " toggles nothing"));
+    }
+
     // F10 tells about the item clicked last.
     call(tv, "ClickNode", {"S3"});
     boxes.clear();
@@ -597,6 +737,7 @@ int main() {
         contractOnBothViews(host);
         imageList(host);
         events(host);
+        accessibility(host);
         const std::string expected = expectedImages();
         try {
             // The control by its programmatic identifier, as a script binds it.

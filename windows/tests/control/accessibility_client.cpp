@@ -13,6 +13,7 @@
 
 #include <cstdio>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -29,9 +30,14 @@ struct HeardEvent {
     LONG child;
 };
 std::vector<HeardEvent> heard;
+// The rows' child ids once listed, and any other id that an event named.
+std::set<LONG> listedIds;
+std::vector<LONG> strangers;
 
 void CALLBACK eventHeard(HWINEVENTHOOK, DWORD event, HWND window, LONG object, LONG child, DWORD, DWORD) {
     heard.push_back({event, window, object, child});
+    if (!listedIds.empty() && object == OBJID_CLIENT && child != CHILDID_SELF && !listedIds.count(child))
+        strangers.push_back(child);
 }
 
 // Handles this thread's messages (the hook's events among them) for a while,
@@ -196,6 +202,7 @@ void readTheTree(HWND tree, IAccessible* acc) {
                  "AccessibleChildren lists every row by child id");
     checks.check(ids.size() == order.size(), "every row has a child id of its own");
     if (ids.size() < 23) return;
+    listedIds.insert(order.begin(), order.end());
 
     checks.scope = "before any input";
     struct Row {
@@ -277,6 +284,8 @@ void readTheTree(HWND tree, IAccessible* acc) {
     checks.check(acc->accDoDefaultAction(childVariant(1 << 30)) == E_INVALIDARG &&
                      r.role(1 << 30) == -1,
                  "a child id that names no row is refused");
+    checks.check(strangers.empty(), "every event names the outline or a row that it lists (" +
+                                        std::to_string(strangers.size()) + " named another)");
     checks.scope.clear();
 }
 

@@ -418,8 +418,9 @@ std::string roleAndState(IAccessible* acc, LONG id) {
     const HRESULT a = acc->get_accRole(childVariant(id), &role);
     const HRESULT b = acc->get_accState(childVariant(id), &state);
     if (FAILED(a) || FAILED(b)) return "failed " + std::to_string(static_cast<long>(FAILED(a) ? a : b));
-    return std::to_string(role.lVal) + " " + std::to_string(state.lVal & (STATE_SYSTEM_CHECKED | STATE_SYSTEM_EXPANDED |
-                                                                            STATE_SYSTEM_COLLAPSED | STATE_SYSTEM_INVISIBLE));
+    constexpr LONG Told = STATE_SYSTEM_CHECKED | STATE_SYSTEM_EXPANDED | STATE_SYSTEM_COLLAPSED |
+                          STATE_SYSTEM_INVISIBLE | STATE_SYSTEM_OFFSCREEN;
+    return std::to_string(role.lVal) + " " + std::to_string(state.lVal & Told);
 }
 
 IAccessible* accessibleOf(HWND window) {
@@ -488,9 +489,19 @@ void accessibility(HWND host) {
     win_tree::pumpMessages();
     checks.check(stateChanges.size() == 1 && stateChanges[0] == section,
                  "closing the section tells its state change once");
-    checks.equal(roleAndState(acc, item), check + " " + std::to_string(STATE_SYSTEM_INVISIBLE),
+    checks.equal(roleAndState(acc, item), check + " " + std::to_string(STATE_SYSTEM_INVISIBLE | STATE_SYSTEM_OFFSCREEN),
                  "an item of a closed section is invisible");
     if (hook) UnhookWinEvent(hook);
+    // Rows below the control's area are shown but scrolled away.
+    for (int i = 1; i <= 60; ++i) n->Add(Missing{}, Missing{}, "R" + std::to_string(i), "Row", Missing{});
+    long all = 0;
+    acc->get_accChildCount(&all);
+    VARIANT last;
+    VariantInit(&last);
+    acc->accNavigate(NAVDIR_LASTCHILD, childVariant(CHILDID_SELF), &last);
+    checks.check(all == 63 && last.vt == VT_I4 &&
+                     roleAndState(acc, last.lVal) == outline + " " + std::to_string(STATE_SYSTEM_OFFSCREEN),
+                 "a row scrolled away is offscreen, not invisible");
 
     // Clear and a new node: the old ids name nothing, the new one is new.
     n->Clear();
@@ -508,6 +519,21 @@ void accessibility(HWND host) {
                      std::to_string(static_cast<long>(RPC_E_DISCONNECTED)),
                  "once the window is gone a held object answers RPC_E_DISCONNECTED");
     acc->Release();
+
+    // The view goes while the host keeps its window.
+    HWND own = CreateWindowExW(0, WC_TREEVIEWW, L"Own", WS_CHILD | WS_VISIBLE, 8, 8, 200, 200, host, nullptr,
+                               GetModuleHandleW(nullptr), nullptr);
+    auto wrapped = rt::make<ControlTreeView>(own);
+    acc = accessibleOf(own);
+    checks.check(acc && roleAndState(acc, CHILDID_SELF) == std::to_string(ROLE_SYSTEM_OUTLINE) + " 0",
+                 "a wrapped window answers with the view's outline");
+    wrapped = nullptr;
+    if (acc) {
+        checks.check(acc->get_accChildCount(&count) == RPC_E_DISCONNECTED,
+                     "once the view is gone a held object answers RPC_E_DISCONNECTED");
+        acc->Release();
+    }
+    DestroyWindow(own);
     checks.scope.clear();
 }
 

@@ -453,6 +453,21 @@ void accessibility(HWND host) {
     const LONG section = children[0].lVal, item = children[1].lVal, plain = children[2].lVal;
     const auto outline = std::to_string(ROLE_SYSTEM_OUTLINEITEM), check = std::to_string(ROLE_SYSTEM_CHECKBUTTON),
                radio = std::to_string(ROLE_SYSTEM_RADIOBUTTON), on = std::to_string(STATE_SYSTEM_CHECKED);
+    // Through IDispatch by name, as a late-bound client calls it, and up to
+    // the window's object.
+    DISPID nameId = 0;
+    LPOLESTR memberName = const_cast<LPOLESTR>(L"accName");
+    VARIANT self = childVariant(CHILDID_SELF), named;
+    VariantInit(&named);
+    DISPPARAMS params{&self, nullptr, 1, 0};
+    const bool byName = SUCCEEDED(acc->GetIDsOfNames(IID_NULL, &memberName, 1, 0, &nameId)) &&
+                        SUCCEEDED(acc->Invoke(nameId, IID_NULL, 0, DISPATCH_PROPERTYGET, &params, &named, nullptr, nullptr)) &&
+                        named.vt == VT_BSTR && win::narrow(std::wstring(named.bstrVal)) == "Control tests";
+    VariantClear(&named);
+    IDispatch* parent = nullptr;
+    checks.check(byName && acc->get_accParent(&parent) == S_OK && parent,
+                 "the outline, named by its window's title, answers by name through IDispatch and has a parent");
+    if (parent) parent->Release();
     checks.equal(roleAndState(acc, section) + ", " + roleAndState(acc, plain), outline + " " +
                  std::to_string(STATE_SYSTEM_EXPANDED) + ", " + outline + " 0",
                  "a section is an open outline item, a node without picture a plain one");

@@ -168,8 +168,8 @@ public:
     HRESULT STDMETHODCALLTYPE get_accParent(IDispatch** parent) override {
         if (!parent) return E_POINTER;
         *parent = nullptr;
-        auto s = live();
-        if (!s) return RPC_E_DISCONNECTED;
+        std::shared_ptr<Store> s;
+        if (HRESULT hr = live(s); hr != S_OK) return hr;
         // The window's own object, as the platform makes it.
         if (FAILED(AccessibleObjectFromWindow(s->window, static_cast<DWORD>(OBJID_WINDOW), IID_IDispatch,
                                               reinterpret_cast<void**>(parent))))
@@ -179,8 +179,8 @@ public:
     HRESULT STDMETHODCALLTYPE get_accChildCount(long* count) override {
         if (!count) return E_POINTER;
         *count = 0;
-        auto s = live();
-        if (!s) return RPC_E_DISCONNECTED;
+        std::shared_ptr<Store> s;
+        if (HRESULT hr = live(s); hr != S_OK) return hr;
         *count = static_cast<long>(SendMessageW(s->window, TVM_GETCOUNT, 0, 0));
         return S_OK;
     }
@@ -302,8 +302,8 @@ public:
     HRESULT STDMETHODCALLTYPE get_accFocus(VARIANT* focus) override {
         if (!focus) return E_POINTER;
         VariantInit(focus);
-        auto s = live();
-        if (!s) return RPC_E_DISCONNECTED;
+        std::shared_ptr<Store> s;
+        if (HRESULT hr = live(s); hr != S_OK) return hr;
         if (GetFocus() != s->window) return S_FALSE;
         HTREEITEM caret = nextItem(s->window, nullptr, TVGN_CARET);
         setChildId(focus, caret ? s->childIdOf(caret) : CHILDID_SELF);
@@ -312,8 +312,8 @@ public:
     HRESULT STDMETHODCALLTYPE get_accSelection(VARIANT* selection) override {
         if (!selection) return E_POINTER;
         VariantInit(selection);
-        auto s = live();
-        if (!s) return RPC_E_DISCONNECTED;
+        std::shared_ptr<Store> s;
+        if (HRESULT hr = live(s); hr != S_OK) return hr;
         HTREEITEM caret = nextItem(s->window, nullptr, TVGN_CARET);
         if (!caret) return S_FALSE;
         setChildId(selection, s->childIdOf(caret));
@@ -401,8 +401,8 @@ public:
     HRESULT STDMETHODCALLTYPE accHitTest(long x, long y, VARIANT* found) override {
         if (!found) return E_POINTER;
         VariantInit(found);
-        auto s = live();
-        if (!s) return RPC_E_DISCONNECTED;
+        std::shared_ptr<Store> s;
+        if (HRESULT hr = live(s); hr != S_OK) return hr;
         POINT at{x, y};
         RECT client{};
         GetClientRect(s->window, &client);
@@ -439,8 +439,8 @@ public:
     HRESULT STDMETHODCALLTYPE GetWindow(HWND* window) override {
         if (!window) return E_POINTER;
         *window = nullptr;
-        auto s = live();
-        if (!s) return RPC_E_DISCONNECTED;
+        std::shared_ptr<Store> s;
+        if (HRESULT hr = live(s); hr != S_OK) return hr;
         *window = s->window;
         return S_OK;
     }
@@ -451,8 +451,8 @@ public:
     HRESULT STDMETHODCALLTYPE Next(ULONG count, VARIANT* out, ULONG* fetched) override {
         if (fetched) *fetched = 0;
         if (!out) return E_POINTER;
-        auto s = live();
-        if (!s) return RPC_E_DISCONNECTED;
+        std::shared_ptr<Store> s;
+        if (HRESULT hr = live(s); hr != S_OK) return hr;
         if (!enumerated_) takeChildren(*s);
         ULONG n = 0;
         for (; n < count && position_ < children_.size(); ++n, ++position_) {
@@ -463,24 +463,24 @@ public:
         return n == count ? S_OK : S_FALSE;
     }
     HRESULT STDMETHODCALLTYPE Skip(ULONG count) override {
-        auto s = live();
-        if (!s) return RPC_E_DISCONNECTED;
+        std::shared_ptr<Store> s;
+        if (HRESULT hr = live(s); hr != S_OK) return hr;
         if (!enumerated_) takeChildren(*s);
         const size_t left = children_.size() - position_;
         position_ += std::min<size_t>(count, left);
         return count <= left ? S_OK : S_FALSE;
     }
     HRESULT STDMETHODCALLTYPE Reset() override {
-        auto s = live();
-        if (!s) return RPC_E_DISCONNECTED;
+        std::shared_ptr<Store> s;
+        if (HRESULT hr = live(s); hr != S_OK) return hr;
         takeChildren(*s);
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE Clone(IEnumVARIANT** copy) override {
         if (!copy) return E_POINTER;
         *copy = nullptr;
-        auto s = live();
-        if (!s) return RPC_E_DISCONNECTED;
+        std::shared_ptr<Store> s;
+        if (HRESULT hr = live(s); hr != S_OK) return hr;
         auto* other = new ControlAccessible(store_);
         if (!enumerated_) takeChildren(*s);
         other->children_ = children_;
@@ -500,15 +500,23 @@ private:
         HWND window() const { return store->window; }
     };
 
-    std::shared_ptr<Store> live() const {
-        if (!connected_) return nullptr;
-        std::shared_ptr<Store> s = store_.lock();
-        return s && s->usable() && s->window && IsWindow(s->window) ? s : nullptr;
+    // The store while the control works; calls come on the window's thread,
+    // as the apartment of the object is that thread.
+    HRESULT live(std::shared_ptr<Store>& s) const {
+        s = connected_ ? store_.lock() : nullptr;
+        if (!s || !s->usable() || !s->window || !IsWindow(s->window)) {
+            s = nullptr;
+            return RPC_E_DISCONNECTED;
+        }
+        if (GetWindowThreadProcessId(s->window, nullptr) != GetCurrentThreadId()) {
+            s = nullptr;
+            return RPC_E_WRONG_THREAD;
+        }
+        return S_OK;
     }
 
     HRESULT resolve(const VARIANT& child, Target& t) const {
-        t.store = live();
-        if (!t.store) return RPC_E_DISCONNECTED;
+        if (HRESULT hr = live(t.store); hr != S_OK) return hr;
         VARIANT id;
         VariantInit(&id);
         if (child.vt == VT_EMPTY || FAILED(VariantChangeType(&id, const_cast<VARIANT*>(&child), 0, VT_I4))) return E_INVALIDARG;

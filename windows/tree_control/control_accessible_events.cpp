@@ -73,9 +73,11 @@ void Store::tellUnlessControlDoes(DWORD event, HTREEITEM item) {
 }
 
 void Store::itemDeleted(HTREEITEM item) {
-    tellUnlessControlDoes(EVENT_OBJECT_DESTROY, item);
+    if (idScheme != ChildIdScheme::Own) return tellUnlessControlDoes(EVENT_OBJECT_DESTROY, item);
+    // An item that no one was told of goes without a word.
     auto at = childIds.find(item);
     if (at == childIds.end()) return;
+    tell(EVENT_OBJECT_DESTROY, item);
     itemsByChildId.erase(at->second);
     childIds.erase(at);
 }

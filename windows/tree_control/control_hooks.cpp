@@ -123,9 +123,10 @@ LRESULT CALLBACK controlProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
         case WM_SYSKEYUP: {
             int16_t code = static_cast<int16_t>(wParam);
             int16_t shift = shiftMask();
+            const bool plainSpace = message == WM_KEYUP && wParam == VK_SPACE && shift == 0;
             raise(store, [&](tree::TreeViewEvents& l) { l.KeyUp(code, shift); });
             if (wParam == VK_F10) return 0;
-            if (message == WM_KEYUP && wParam == VK_SPACE && shift == 0) spaceReleased(store);
+            if (plainSpace) spaceReleased(store);
             break;
         }
         case WM_MOUSEMOVE: {

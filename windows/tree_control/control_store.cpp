@@ -66,6 +66,7 @@ void ControlTreeView::Store::clear() {
     tree::DroppedNodes old = takeAll();
     items.clear();
     SendMessageW(window, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
+    tellUnlessControlDoes(EVENT_OBJECT_REORDER, nullptr);
     // `old` goes last, once the tree is consistent again: releasing a tag
     // may run any code.
 }

@@ -21,10 +21,12 @@
 #include <commctrl.h>
 #include <oleacc.h>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "manager/style_manager.h"
@@ -396,9 +398,17 @@ void events(HWND host) {
 
 // ---- what assistive technology gets, in this process ----
 
-std::vector<LONG> stateChanges;
-void CALLBACK eventHeard(HWINEVENTHOOK, DWORD event, HWND, LONG object, LONG child, DWORD, DWORD) {
-    if (event == EVENT_OBJECT_STATECHANGE && object == OBJID_CLIENT) stateChanges.push_back(child);
+// The accessibility events told for the client area of one window.
+HWND watched = nullptr;
+std::vector<std::pair<DWORD, LONG>> told;
+void CALLBACK eventHeard(HWINEVENTHOOK, DWORD event, HWND window, LONG object, LONG child, DWORD, DWORD) {
+    if (window == watched && object == OBJID_CLIENT) told.emplace_back(event, child);
+}
+std::vector<LONG> toldOf(DWORD event) {
+    std::vector<LONG> children;
+    for (auto [e, child] : told)
+        if (e == event) children.push_back(child);
+    return children;
 }
 
 VARIANT childVariant(LONG id) {
@@ -472,7 +482,8 @@ void accessibility(HWND host) {
                  std::to_string(STATE_SYSTEM_EXPANDED) + ", " + outline + " 0",
                  "a section is an open outline item, a node without picture a plain one");
 
-    HWINEVENTHOOK hook = SetWinEventHook(EVENT_OBJECT_STATECHANGE, EVENT_OBJECT_STATECHANGE, nullptr, eventHeard,
+    watched = view->window();
+    HWINEVENTHOOK hook = SetWinEventHook(EVENT_OBJECT_CREATE, EVENT_OBJECT_NAMECHANGE, nullptr, eventHeard,
                                          GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
     // Each row sets the item's image and says what it shows next, and
     // whether that tells a change.
@@ -491,24 +502,28 @@ void accessibility(HWND host) {
         {"position 1 (chkoff) by number", int32_t{1}, check + " 0", true},
     };
     for (const auto& c : images) {
-        stateChanges.clear();
+        told.clear();
         n->Item("CB1")->setImage(c.image);
         win_tree::pumpMessages();
         checks.equal(roleAndState(acc, item), c.expected, c.name);
-        const bool told = stateChanges.size() == 1 && stateChanges[0] == item;
-        checks.check(told == c.tells && stateChanges.size() <= 1,
+        const std::vector<LONG> expected = c.tells ? std::vector<LONG>{item} : std::vector<LONG>{};
+        checks.check(toldOf(EVENT_OBJECT_STATECHANGE) == expected,
                      std::string(c.name) + (c.tells ? ": one state change for the item" : ": no state change"));
     }
-    stateChanges.clear();
+    told.clear();
     n->Item("S1")->setExpanded(rt::False16);
+    n->Item("P")->setText("Renamed");
     win_tree::pumpMessages();
-    checks.check(stateChanges.size() == 1 && stateChanges[0] == section,
+    checks.check(toldOf(EVENT_OBJECT_STATECHANGE) == std::vector<LONG>{section},
                  "closing the section tells its state change once");
+    checks.check(toldOf(EVENT_OBJECT_NAMECHANGE) == std::vector<LONG>{plain}, "a new text tells a name change");
     checks.equal(roleAndState(acc, item), check + " " + std::to_string(STATE_SYSTEM_INVISIBLE | STATE_SYSTEM_OFFSCREEN),
                  "an item of a closed section is invisible");
-    if (hook) UnhookWinEvent(hook);
     // Rows below the control's area are shown but scrolled away.
+    told.clear();
     for (int i = 1; i <= 60; ++i) n->Add(Missing{}, Missing{}, "R" + std::to_string(i), "Row", Missing{});
+    win_tree::pumpMessages();
+    checks.check(toldOf(EVENT_OBJECT_CREATE).size() == 60, "each new node tells that it is new");
     long all = 0;
     acc->get_accChildCount(&all);
     VARIANT last;
@@ -519,8 +534,21 @@ void accessibility(HWND host) {
                  "a row scrolled away is offscreen, not invisible");
 
     // Clear and a new node: the old ids name nothing, the new one is new.
+    told.clear();
     n->Clear();
+    win_tree::pumpMessages();
+    const std::vector<LONG> destroyed = toldOf(EVENT_OBJECT_DESTROY);
+    checks.check(destroyed.size() == 63 && std::count(destroyed.begin(), destroyed.end(), item) == 1 &&
+                     toldOf(EVENT_OBJECT_REORDER) == std::vector<LONG>{CHILDID_SELF},
+                 "Clear tells that every node is gone and that the outline's children changed");
+    if (hook) UnhookWinEvent(hook);
     n->Add(Missing{}, Missing{}, "N", "New", Missing{});
+    HRESULT fromElsewhere = S_OK;
+    std::thread([&] {
+        long ignored = 0;
+        fromElsewhere = acc->get_accChildCount(&ignored);
+    }).join();
+    checks.check(fromElsewhere == RPC_E_WRONG_THREAD, "a call from another thread is refused with RPC_E_WRONG_THREAD");
     AccessibleChildren(acc, 0, 1, children, &got);
     checks.check(got == 1 && children[0].vt == VT_I4 && children[0].lVal != section && children[0].lVal != item &&
                      roleAndState(acc, item) == "failed " + std::to_string(static_cast<long>(E_INVALIDARG)),

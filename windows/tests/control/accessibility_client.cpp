@@ -259,6 +259,11 @@ void readTheTree(HWND tree, IAccessible* acc) {
     checks.check(waitForEvent(tree, EVENT_OBJECT_STATECHANGE, ids["Italic"]),
                  "Space raises EVENT_OBJECT_STATECHANGE for the current row");
     checks.equal(flags(r, ids["Italic"]), "selected focused selectable focusable", "Space unchecked Italic");
+    heard.clear();
+    PostMessageW(tree, WM_KEYDOWN, VK_DOWN, 1);
+    PostMessageW(tree, WM_KEYUP, VK_DOWN, 1 | (1u << 30) | (1u << 31));
+    checks.check(waitForEvent(tree, EVENT_OBJECT_FOCUS, ids["Underline"]) && r.has(ids["Underline"], STATE_SYSTEM_FOCUSED),
+                 "Down moves the focus to Underline and tells so");
 
     checks.scope = "default actions";
     heard.clear();

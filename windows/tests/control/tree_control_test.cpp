@@ -517,6 +517,16 @@ void accessibility(HWND host) {
     checks.check(toldOf(EVENT_OBJECT_STATECHANGE) == std::vector<LONG>{section},
                  "closing the section tells its state change once");
     checks.check(toldOf(EVENT_OBJECT_NAMECHANGE) == std::vector<LONG>{plain}, "a new text tells a name change");
+    // The keyboard comes to the tree: the focus goes on to the current item
+    // (the system tells first that the window has it).
+    n->Item("S1")->setSelected(rt::True16);
+    SetFocus(host);
+    win_tree::pumpMessages();
+    told.clear();
+    SetFocus(view->window());
+    win_tree::pumpMessages();
+    const std::vector<LONG> focused = toldOf(EVENT_OBJECT_FOCUS);
+    checks.check(!focused.empty() && focused.back() == section, "the tree taking the keyboard focuses its current item");
     checks.equal(roleAndState(acc, item), check + " " + std::to_string(STATE_SYSTEM_INVISIBLE | STATE_SYSTEM_OFFSCREEN),
                  "an item of a closed section is invisible");
     // Rows below the control's area are shown but scrolled away.

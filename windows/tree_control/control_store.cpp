@@ -1,11 +1,11 @@
 #include "windows/tree_control/control_store.h"
 
-#include "windows/tree_control/control_accessible.h"
-
 #include <algorithm>
 
 #include <stdexcept>
 #include <utility>
+
+#include "windows/tree_control/control_accessible.h"
 
 namespace win_tree {
 

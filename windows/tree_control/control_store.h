@@ -94,9 +94,9 @@ struct ControlTreeView::Store final : tree::NodeStore {
     void showImage(int32_t index);
     void dropControlImages();
 
-    // Assistive technology (control_accessible_events.cpp). The child id of
-    // an item (0 for none), and the item of a child id (nullptr when it
-    // names none).
+    // Assistive technology (control_accessible*.cpp). The child id of an
+    // item (0 for none), and the item of a child id (nullptr when it names
+    // none).
     LONG childIdOf(HTREEITEM item);
     HTREEITEM itemOfChildId(LONG id) const;
     // Raises an accessibility event for an item, or for the control with a

@@ -3,7 +3,8 @@
 # virtual X display: builds the control's server, its tests and the demo in
 # build-windows (after scripts/test-windows.sh has configured it), registers
 # the servers in the Wine prefix there, runs the tests that drive the control
-# with real input (the C++ tests and a script client), plays the demo's
+# with real input (the C++ tests and a script client), reads the demo as a
+# screen reader does from another process (accessibility_client), plays the demo's
 # session and keeps its screenshot as build-windows/windows-demo.png, then
 # unregisters the servers. Installs xvfb when it is missing.
 set -euo pipefail
@@ -24,7 +25,8 @@ if [ "${1:-}" != --inside-display ]; then
     exit 1
   fi
   echo "== the tree view control: build (at ${SECONDS}s)"
-  cmake --build "$out" -j "$(nproc)" --target sarn10b sarn_outside sarn_control tree_control_test sarn_demo >/dev/null
+  cmake --build "$out" -j "$(nproc)" --target sarn10b sarn_outside sarn_control tree_control_test sarn_demo \
+    accessibility_client >/dev/null
   exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" --inside-display
 fi
 
@@ -39,6 +41,7 @@ for server in "${servers[@]}"; do
   wine regsvr32 /s "$(winpath "$out/$server.dll")" || fail "regsvr32 $server.dll"
 done
 run_counted tree_control_test.exe wine "$out/control_tests/tree_control_test.exe"
+run_counted accessibility_client.exe wine "$out/control_tests/accessibility_client.exe" "$(winpath "$out/sarn_demo.exe")"
 run_counted control_road.vbs wine cscript //nologo "$(winpath "$root/windows/tests/control_scripts/control_road.vbs")"
 
 rm -f "$out/windows-demo.png"

@@ -111,7 +111,9 @@ void SettingsWindow::buildControls() {
           L"Editor settings. Click an item to change it. Ctrl+A opens or closes every section; F10 tells about "
           L"the item clicked last.",
           SS_LEFT, 12, 10, 836, 32);
-    tree_ = CreateWindowExW(WS_EX_CLIENTEDGE, WC_TREEVIEWW, L"",
+    // The control shows no text of its own; assistive technology names the
+    // tree by it.
+    tree_ = CreateWindowExW(WS_EX_CLIENTEDGE, WC_TREEVIEWW, L"Settings",
                             WS_CHILD | WS_VISIBLE | WS_TABSTOP | TVS_HASLINES | TVS_HASBUTTONS | TVS_LINESATROOT |
                                 TVS_SHOWSELALWAYS,
                             12, 48, 480, 402, w, nullptr, GetModuleHandleW(nullptr), nullptr);

@@ -2,8 +2,10 @@
 // notification, its keys and pointer moves become the tree view's events, a
 // user's edit of an item's text reaches the node, the control's image list
 // follows the view's list before each paint, and a destroyed window is
-// noticed. The hooks are window subclasses of the control and of the window
-// that receives its notifications.
+// noticed. The control answers assistive technology with an accessible
+// object of the view's (control_accessible.h) and tells it what changed
+// where the control tells nothing itself. The hooks are window subclasses of
+// the control and of the window that receives its notifications.
 #include <windowsx.h>
 
 #include "windows/tree_control/control_store.h"
@@ -68,10 +70,45 @@ void clicked(Store& store) {
 void labelEdited(Store& store, HTREEITEM item, const std::string& text) {
     const int32_t index = store.indexOfItem(item);
     if (index != NoNode) store.nodes[index].text = text;
+    store.tellUnlessControlDoes(EVENT_OBJECT_NAMECHANGE, item);
+}
+
+HTREEITEM caretItem(const Store& store) {
+    return reinterpret_cast<HTREEITEM>(SendMessageW(store.window, TVM_GETNEXTITEM, TVGN_CARET, 0));
+}
+
+bool isOpen(const Store& store, HTREEITEM item) {
+    return (SendMessageW(store.window, TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(item), TVIS_EXPANDED) & TVIS_EXPANDED) != 0;
+}
+
+// Space, released without a modifier, clicks the current item, as a click
+// of the pointer would.
+void spaceReleased(Store& store) {
+    if (!store.usable()) return;
+    const int32_t index = store.indexOfItem(caretItem(store));
+    if (index == NoNode) return;
+    rt::Ref<tree::TreeNode> node = store.objectFor(index);
+    raise(store, [&](tree::TreeViewEvents& l) { l.NodeClick(node); });
+}
+
+// A program opened or closed an item: the control tells no one.
+LRESULT expandMessage(Store& store, HWND hwnd, WPARAM wParam, LPARAM lParam) {
+    const auto item = reinterpret_cast<HTREEITEM>(lParam);
+    const bool outer = !store.expandMessage;
+    const bool wasOpen = outer && item && isOpen(store, item);
+    store.expandMessage = true;
+    const LRESULT answer = DefSubclassProc(hwnd, TVM_EXPAND, wParam, lParam);
+    if (!outer) return answer;
+    store.expandMessage = false;
+    if (item && store.usable() && isOpen(store, item) != wasOpen)
+        store.tellUnlessControlDoes(EVENT_OBJECT_STATECHANGE, item);
+    return answer;
 }
 
 LRESULT CALLBACK controlProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data) {
     Store& store = *reinterpret_cast<Store*>(data);
+    // A listener may release the view while a message is handled.
+    std::shared_ptr<Store> held = std::static_pointer_cast<Store>(store.shared_from_this());
     switch (message) {
         case WM_KEYDOWN:
         case WM_SYSKEYDOWN: {
@@ -86,8 +123,10 @@ LRESULT CALLBACK controlProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
         case WM_SYSKEYUP: {
             int16_t code = static_cast<int16_t>(wParam);
             int16_t shift = shiftMask();
+            const bool plainSpace = message == WM_KEYUP && wParam == VK_SPACE && shift == 0;
             raise(store, [&](tree::TreeViewEvents& l) { l.KeyUp(code, shift); });
             if (wParam == VK_F10) return 0;
+            if (plainSpace) spaceReleased(store);
             break;
         }
         case WM_MOUSEMOVE: {
@@ -104,8 +143,19 @@ LRESULT CALLBACK controlProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
         case WM_PAINT:
             store.syncImages();
             break;
+        case WM_GETOBJECT: {
+            const LRESULT answer = store.answerGetObject(wParam, lParam);
+            if (answer > 0) return answer;
+            break;
+        }
+        case TVM_EXPAND:
+            return expandMessage(store, hwnd, wParam, lParam);
+        case WM_SETFOCUS: {
+            const LRESULT answer = DefSubclassProc(hwnd, message, wParam, lParam);
+            if (store.usable()) store.tellUnlessControlDoes(EVENT_OBJECT_FOCUS, caretItem(store));
+            return answer;
+        }
         case WM_NCDESTROY: {
-            std::shared_ptr<Store> held = std::static_pointer_cast<Store>(store.shared_from_this());
             unhookWindow(store);
             held->forgetWindow();
             return DefSubclassProc(hwnd, message, wParam, lParam);
@@ -123,8 +173,17 @@ LRESULT CALLBACK parentProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
     if (header->hwndFrom != store.window) return DefSubclassProc(hwnd, message, wParam, lParam);
     // The host's own handling first; its answer stands unless an edit is taken.
     const LRESULT answer = DefSubclassProc(hwnd, message, wParam, lParam);
+    std::shared_ptr<Store> held = std::static_pointer_cast<Store>(store.shared_from_this());
+    const auto* change = reinterpret_cast<const NMTREEVIEWW*>(lParam);  // the same layout in both forms
     if (header->code == NM_CLICK) {
         clicked(store);
+    } else if (header->code == TVN_SELCHANGEDW || header->code == TVN_SELCHANGEDA) {
+        store.tellUnlessControlDoes(EVENT_OBJECT_SELECTION, change->itemNew.hItem);
+        if (GetFocus() == store.window) store.tellUnlessControlDoes(EVENT_OBJECT_FOCUS, change->itemNew.hItem);
+    } else if (header->code == TVN_ITEMEXPANDEDW || header->code == TVN_ITEMEXPANDEDA) {
+        if (!store.expandMessage) store.tellUnlessControlDoes(EVENT_OBJECT_STATECHANGE, change->itemNew.hItem);
+    } else if (header->code == TVN_DELETEITEMW || header->code == TVN_DELETEITEMA) {
+        store.itemDeleted(change->itemOld.hItem);
     } else if (header->code == TVN_ENDLABELEDITW) {
         const auto* edit = reinterpret_cast<const NMTVDISPINFOW*>(lParam);
         if (!edit->item.pszText) return answer;
@@ -155,6 +214,7 @@ void hookWindow(const std::shared_ptr<ControlTreeView::Store>& store) {
 void unhookWindow(ControlTreeView::Store& store) {
     if (!store.hooked) return;
     store.hooked = false;
+    store.dropAccessible();
     RemoveWindowSubclass(store.window, controlProc, hookId(store));
     if (store.parent) RemoveWindowSubclass(store.parent, parentProc, hookId(store));
 }

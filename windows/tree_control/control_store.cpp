@@ -5,6 +5,8 @@
 #include <stdexcept>
 #include <utility>
 
+#include "windows/tree_control/control_accessible.h"
+
 namespace win_tree {
 
 std::wstring wideText(const std::string& utf8) {
@@ -56,6 +58,7 @@ int32_t ControlTreeView::Store::add(const rt::Variant& relative, const rt::Varia
     // A node opened before it had children shows them open, as it was told.
     if (parentIndex != NoNode && expandedValues[static_cast<size_t>(parentIndex)] != 0 && nodes[parentIndex].children == 1)
         SendMessageW(window, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(items[parentIndex]));
+    tellUnlessControlDoes(EVENT_OBJECT_CREATE, item);
     return index;
 }
 
@@ -63,6 +66,7 @@ void ControlTreeView::Store::clear() {
     tree::DroppedNodes old = takeAll();
     items.clear();
     SendMessageW(window, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
+    tellUnlessControlDoes(EVENT_OBJECT_REORDER, nullptr);
     // `old` goes last, once the tree is consistent again: releasing a tag
     // may run any code.
 }
@@ -70,6 +74,8 @@ void ControlTreeView::Store::clear() {
 void ControlTreeView::Store::forgetWindow() {
     windowGone = true;
     items.clear();
+    childIds.clear();
+    itemsByChildId.clear();
     tree::DroppedNodes old = takeAll();
 }
 
@@ -91,11 +97,15 @@ void ControlTreeView::Store::setText(int32_t index, const std::string& text) {
     data.hItem = items[index];
     data.pszText = shown.data();
     SendMessageW(window, TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&data));
+    tellUnlessControlDoes(EVENT_OBJECT_NAMECHANGE, items[index]);
 }
 
 void ControlTreeView::Store::setImage(int32_t index, const rt::Variant& image) {
+    const ItemLook before = itemLook(*this, index);
     NodeStore::setImage(index, image);
     showImage(index);
+    // Only the view knows what the image key means: the control cannot tell.
+    if (itemLook(*this, index) != before) tell(EVENT_OBJECT_STATECHANGE, items[index]);
 }
 
 int16_t ControlTreeView::Store::expanded(int32_t index) const {

@@ -7,6 +7,7 @@
 
 #include <windows.h>
 #include <commctrl.h>
+#include <oleacc.h>
 
 #include <cstdint>
 #include <memory>
@@ -49,6 +50,18 @@ struct ControlTreeView::Store final : tree::NodeStore {
     // Where the left button went down last, for the click that follows.
     POINT lastPress{-1, -1};
 
+    // What assistive technology is told (control_accessible*.cpp). Items go
+    // by child ids: the control's own where it gives them (it then tells
+    // focus, selection, opening and closing, names, new and deleted items
+    // itself), else ids of our own, given once each.
+    enum class ChildIdScheme { Unknown, Control, Own };
+    ChildIdScheme idScheme = ChildIdScheme::Unknown;
+    std::unordered_map<HTREEITEM, LONG> childIds;
+    std::unordered_map<LONG, HTREEITEM> itemsByChildId;
+    LONG lastChildId = 0;
+    bool expandMessage = false;  // inside a TVM_EXPAND that the hooks tell of
+    IAccessible* accessible = nullptr;  // made on first request
+
     ~Store() override;
 
     bool usable() const noexcept override { return !viewGone && !windowGone; }
@@ -80,6 +93,23 @@ struct ControlTreeView::Store final : tree::NodeStore {
     int imageIndexFor(const rt::Variant& image) const;
     void showImage(int32_t index);
     void dropControlImages();
+
+    // Assistive technology (control_accessible*.cpp). The child id of an
+    // item (0 for none), and the item of a child id (nullptr when it names
+    // none).
+    LONG childIdOf(HTREEITEM item);
+    HTREEITEM itemOfChildId(LONG id) const;
+    // Raises an accessibility event for an item, or for the control with a
+    // null item. The second form only where the control raises none itself.
+    void tell(DWORD event, HTREEITEM item);
+    void tellUnlessControlDoes(DWORD event, HTREEITEM item);
+    // The item is being deleted: told, and its child id forgotten.
+    void itemDeleted(HTREEITEM item);
+    // The answer to WM_GETOBJECT for the client area; 0 for other objects.
+    LRESULT answerGetObject(WPARAM flags, LPARAM object);
+    // Disconnects the accessible object from its clients: their calls fail
+    // from now on.
+    void dropAccessible();
 
 protected:
     bool listHasKey(const std::string& key) const override;

@@ -10,15 +10,23 @@
 //   host's own control window wrapped) and driven by real input: clicks give
 //   the image keys that the same clicks give on the in-memory tree view,
 //   Ctrl+A opens and closes every section, F10 shows the item box (recorded
-//   here in place of a user), and the selection follows the pointer.
+//   here in place of a user), the selection follows the pointer, and Space
+//   clicks the current item;
+// - what assistive technology gets from the control's accessible object in
+//   this process (roles and checked state from image keys, the events of
+//   their changes, a held object once the window is gone); the demo's view
+//   from another process is accessibility_client.cpp's.
 // Ends with "N passed, M failed".
 #include <windows.h>
 #include <commctrl.h>
+#include <oleacc.h>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "manager/style_manager.h"
@@ -388,6 +396,200 @@ void events(HWND host) {
     checks.scope.clear();
 }
 
+// ---- what assistive technology gets, in this process ----
+
+// The accessibility events told for the client area of one window.
+HWND watched = nullptr;
+std::vector<std::pair<DWORD, LONG>> told;
+void CALLBACK eventHeard(HWINEVENTHOOK, DWORD event, HWND window, LONG object, LONG child, DWORD, DWORD) {
+    if (window == watched && object == OBJID_CLIENT) told.emplace_back(event, child);
+}
+std::vector<LONG> toldOf(DWORD event) {
+    std::vector<LONG> children;
+    for (auto [e, child] : told)
+        if (e == event) children.push_back(child);
+    return children;
+}
+
+VARIANT childVariant(LONG id) {
+    VARIANT v;
+    VariantInit(&v);
+    v.vt = VT_I4;
+    v.lVal = id;
+    return v;
+}
+
+// Role and state of a child, as "role state" numbers; "failed" and the
+// result when the object refuses.
+std::string roleAndState(IAccessible* acc, LONG id) {
+    VARIANT role, state;
+    VariantInit(&role);
+    VariantInit(&state);
+    const HRESULT a = acc->get_accRole(childVariant(id), &role);
+    const HRESULT b = acc->get_accState(childVariant(id), &state);
+    if (FAILED(a) || FAILED(b)) return "failed " + std::to_string(static_cast<long>(FAILED(a) ? a : b));
+    constexpr LONG Told = STATE_SYSTEM_CHECKED | STATE_SYSTEM_EXPANDED | STATE_SYSTEM_COLLAPSED |
+                          STATE_SYSTEM_INVISIBLE | STATE_SYSTEM_OFFSCREEN;
+    return std::to_string(role.lVal) + " " + std::to_string(state.lVal & Told);
+}
+
+IAccessible* accessibleOf(HWND window) {
+    IAccessible* acc = nullptr;
+    if (FAILED(AccessibleObjectFromWindow(window, static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
+                                          reinterpret_cast<void**>(&acc))))
+        return nullptr;
+    return acc;
+}
+
+void accessibility(HWND host) {
+    checks.scope = "accessibility";
+    auto view = rt::make<ControlTreeView>(host, TreeArea);
+    view->SetImageList(stateList());
+    auto n = view->Nodes();
+    n->Add(Missing{}, Missing{}, "S1", "Section", Missing{});
+    n->Add("S1", tree::tvwChild, "CB1", "Check", "chkoff");
+    n->Add("S1", tree::tvwChild, "P", "Plain", Missing{});
+    n->Item("S1")->setExpanded(rt::True16);
+    IAccessible* acc = accessibleOf(view->window());
+    checks.check(acc != nullptr, "the control answers WM_GETOBJECT with an accessible object");
+    if (!acc) return;
+    // Child ids in tree order: the section, then its items.
+    VARIANT children[3];
+    LONG got = 0;
+    AccessibleChildren(acc, 0, 3, children, &got);
+    checks.check(got == 3 && children[0].vt == VT_I4 && children[1].vt == VT_I4 && children[2].vt == VT_I4,
+                 "the three nodes are the outline's children, by child id");
+    if (got != 3) return;
+    const LONG section = children[0].lVal, item = children[1].lVal, plain = children[2].lVal;
+    const auto outline = std::to_string(ROLE_SYSTEM_OUTLINEITEM), check = std::to_string(ROLE_SYSTEM_CHECKBUTTON),
+               radio = std::to_string(ROLE_SYSTEM_RADIOBUTTON), on = std::to_string(STATE_SYSTEM_CHECKED);
+    // Through IDispatch by name, as a late-bound client calls it, and up to
+    // the window's object.
+    DISPID nameId = 0;
+    LPOLESTR memberName = const_cast<LPOLESTR>(L"accName");
+    VARIANT self = childVariant(CHILDID_SELF), named;
+    VariantInit(&named);
+    DISPPARAMS params{&self, nullptr, 1, 0};
+    const bool byName = SUCCEEDED(acc->GetIDsOfNames(IID_NULL, &memberName, 1, 0, &nameId)) &&
+                        SUCCEEDED(acc->Invoke(nameId, IID_NULL, 0, DISPATCH_PROPERTYGET, &params, &named, nullptr, nullptr)) &&
+                        named.vt == VT_BSTR && win::narrow(std::wstring(named.bstrVal)) == "Control tests";
+    VariantClear(&named);
+    IDispatch* parent = nullptr;
+    checks.check(byName && acc->get_accParent(&parent) == S_OK && parent,
+                 "the outline, named by its window's title, answers by name through IDispatch and has a parent");
+    if (parent) parent->Release();
+    checks.equal(roleAndState(acc, section) + ", " + roleAndState(acc, plain), outline + " " +
+                 std::to_string(STATE_SYSTEM_EXPANDED) + ", " + outline + " 0",
+                 "a section is an open outline item, a node without picture a plain one");
+
+    watched = view->window();
+    HWINEVENTHOOK hook = SetWinEventHook(EVENT_OBJECT_CREATE, EVENT_OBJECT_NAMECHANGE, nullptr, eventHeard,
+                                         GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
+    // Each row sets the item's image and says what it shows next, and
+    // whether that tells a change.
+    struct ImageCase {
+        const char* name;
+        Variant image;
+        std::string expected;
+        bool tells;
+    };
+    const ImageCase images[] = {
+        {"chkon checks the check button", "chkon", check + " " + on, true},
+        {"CHKON in capitals is the same", "CHKON", check + " " + on, false},
+        {"opton makes a checked option button", "opton", radio + " " + on, true},
+        {"optoff unchecks it", "optoff", radio + " 0", true},
+        {"optoff again changes nothing", "optoff", radio + " 0", false},
+        {"position 1 (chkoff) by number", int32_t{1}, check + " 0", true},
+    };
+    for (const auto& c : images) {
+        told.clear();
+        n->Item("CB1")->setImage(c.image);
+        win_tree::pumpMessages();
+        checks.equal(roleAndState(acc, item), c.expected, c.name);
+        const std::vector<LONG> expected = c.tells ? std::vector<LONG>{item} : std::vector<LONG>{};
+        checks.check(toldOf(EVENT_OBJECT_STATECHANGE) == expected,
+                     std::string(c.name) + (c.tells ? ": one state change for the item" : ": no state change"));
+    }
+    told.clear();
+    n->Item("S1")->setExpanded(rt::False16);
+    n->Item("P")->setText("Renamed");
+    win_tree::pumpMessages();
+    checks.check(toldOf(EVENT_OBJECT_STATECHANGE) == std::vector<LONG>{section},
+                 "closing the section tells its state change once");
+    checks.check(toldOf(EVENT_OBJECT_NAMECHANGE) == std::vector<LONG>{plain}, "a new text tells a name change");
+    // The keyboard comes to the tree: the focus goes on to the current item
+    // (the system tells first that the window has it).
+    n->Item("S1")->setSelected(rt::True16);
+    SetFocus(host);
+    win_tree::pumpMessages();
+    told.clear();
+    SetFocus(view->window());
+    win_tree::pumpMessages();
+    const std::vector<LONG> focused = toldOf(EVENT_OBJECT_FOCUS);
+    checks.check(!focused.empty() && focused.back() == section, "the tree taking the keyboard focuses its current item");
+    checks.equal(roleAndState(acc, item), check + " " + std::to_string(STATE_SYSTEM_INVISIBLE | STATE_SYSTEM_OFFSCREEN),
+                 "an item of a closed section is invisible");
+    // Rows below the control's area are shown but scrolled away.
+    told.clear();
+    for (int i = 1; i <= 60; ++i) n->Add(Missing{}, Missing{}, "R" + std::to_string(i), "Row", Missing{});
+    win_tree::pumpMessages();
+    checks.check(toldOf(EVENT_OBJECT_CREATE).size() == 60, "each new node tells that it is new");
+    long all = 0;
+    acc->get_accChildCount(&all);
+    VARIANT last;
+    VariantInit(&last);
+    acc->accNavigate(NAVDIR_LASTCHILD, childVariant(CHILDID_SELF), &last);
+    checks.check(all == 63 && last.vt == VT_I4 &&
+                     roleAndState(acc, last.lVal) == outline + " " + std::to_string(STATE_SYSTEM_OFFSCREEN),
+                 "a row scrolled away is offscreen, not invisible");
+
+    // Clear and a new node: the old ids name nothing, the new one is new.
+    told.clear();
+    n->Clear();
+    win_tree::pumpMessages();
+    const std::vector<LONG> destroyed = toldOf(EVENT_OBJECT_DESTROY);
+    checks.check(destroyed.size() == 63 && std::count(destroyed.begin(), destroyed.end(), item) == 1 &&
+                     toldOf(EVENT_OBJECT_REORDER) == std::vector<LONG>{CHILDID_SELF},
+                 "Clear tells that every node is gone and that the outline's children changed");
+    if (hook) UnhookWinEvent(hook);
+    n->Add(Missing{}, Missing{}, "N", "New", Missing{});
+    HRESULT fromElsewhere = S_OK;
+    std::thread([&] {
+        long ignored = 0;
+        fromElsewhere = acc->get_accChildCount(&ignored);
+    }).join();
+    checks.check(fromElsewhere == RPC_E_WRONG_THREAD, "a call from another thread is refused with RPC_E_WRONG_THREAD");
+    AccessibleChildren(acc, 0, 1, children, &got);
+    checks.check(got == 1 && children[0].vt == VT_I4 && children[0].lVal != section && children[0].lVal != item &&
+                     roleAndState(acc, item) == "failed " + std::to_string(static_cast<long>(E_INVALIDARG)),
+                 "after Clear the old child ids are refused and the new node has an id of its own");
+
+    // The window goes while the object is held.
+    DestroyWindow(view->window());
+    long count = 0;
+    checks.equal(std::to_string(static_cast<long>(acc->get_accChildCount(&count))) + " " + roleAndState(acc, CHILDID_SELF),
+                 std::to_string(static_cast<long>(RPC_E_DISCONNECTED)) + " failed " +
+                     std::to_string(static_cast<long>(RPC_E_DISCONNECTED)),
+                 "once the window is gone a held object answers RPC_E_DISCONNECTED");
+    acc->Release();
+
+    // The view goes while the host keeps its window.
+    HWND own = CreateWindowExW(0, WC_TREEVIEWW, L"Own", WS_CHILD | WS_VISIBLE, 8, 8, 200, 200, host, nullptr,
+                               GetModuleHandleW(nullptr), nullptr);
+    auto wrapped = rt::make<ControlTreeView>(own);
+    acc = accessibleOf(own);
+    checks.check(acc && roleAndState(acc, CHILDID_SELF) == std::to_string(ROLE_SYSTEM_OUTLINE) + " 0",
+                 "a wrapped window answers with the view's outline");
+    wrapped = nullptr;
+    if (acc) {
+        checks.check(acc->get_accChildCount(&count) == RPC_E_DISCONNECTED,
+                     "once the view is gone a held object answers RPC_E_DISCONNECTED");
+        acc->Release();
+    }
+    DestroyWindow(own);
+    checks.scope.clear();
+}
+
 // ---- the style manager of sarn10b.dll on the control ----
 
 rt::ObjectRef create(const char* progId) { return rt::createObject(progId); }
@@ -447,17 +649,18 @@ std::string expectedImages() {
 // Closes the message box that the manager shows and records its title and
 // text, as a user reading it and pressing OK.
 std::vector<std::string> boxes;
+BOOL CALLBACK closeIfMessageBox(HWND w, LPARAM) {
+    wchar_t cls[16] = {}, title[256] = {}, text[512] = {};
+    GetClassNameW(w, cls, 16);
+    if (lstrcmpW(cls, L"#32770") != 0 || !IsWindowVisible(w)) return TRUE;
+    GetWindowTextW(w, title, 256);
+    GetDlgItemTextW(w, 0xFFFF, text, 512);
+    boxes.push_back(win::narrow(std::wstring(title)) + ": " + win::narrow(std::wstring(text)));
+    PostMessageW(w, WM_COMMAND, IDOK, 0);
+    return FALSE;
+}
 void CALLBACK closeMessageBox(HWND, UINT, UINT_PTR timer, DWORD) {
-    EnumThreadWindows(GetCurrentThreadId(), [](HWND w, LPARAM) -> BOOL {
-        wchar_t cls[16] = {}, title[256] = {}, text[512] = {};
-        GetClassNameW(w, cls, 16);
-        if (lstrcmpW(cls, L"#32770") != 0 || !IsWindowVisible(w)) return TRUE;
-        GetWindowTextW(w, title, 256);
-        GetDlgItemTextW(w, 0xFFFF, text, 512);
-        boxes.push_back(win::narrow(std::wstring(title)) + ": " + win::narrow(std::wstring(text)));
-        PostMessageW(w, WM_COMMAND, IDOK, 0);
-        return FALSE;
-    }, 0);
+    EnumThreadWindows(GetCurrentThreadId(), closeIfMessageBox, 0);
     if (!boxes.empty()) KillTimer(nullptr, timer);
 }
 
@@ -550,6 +753,22 @@ void managerOnControl(const char* name, const rt::ObjectRef& tv, const std::stri
     call(tv, "ReleaseKey", {int16_t{VK_SHIFT}, int16_t{1}});
     checks.equal(imageOf("CBbold"), before, "a click while a key is down toggles nothing");
 
+    // Space on the current item clicks it, without a modifier only.
+    rt::callByName(viaDispatch(call(get(tv, "Nodes"), "Item", {"CBbold"})), "Selected", CallKind::PropertyLet, {rt::True16});
+    struct SpaceCase {
+        const char* name;
+        int16_t shift;
+        bool toggles;
+    };
+    for (const SpaceCase& c : {SpaceCase{"Space", 0, true}, SpaceCase{"Shift+Space", 1, false},
+                               SpaceCase{"Ctrl+Space", 2, false}, SpaceCase{"Space again", 0, true}}) {
+        const std::string was = imageOf("CBbold");
+        call(tv, "PressKey", {int16_t{VK_SPACE}, c.shift});
+        call(tv, "ReleaseKey", {int16_t{VK_SPACE}, c.shift});
+        checks.check((imageOf("CBbold") != was) == c.toggles,
+                     std::string(c.name) + (c.toggles ? " toggles the current item" : " toggles nothing"));
+    }
+
     // F10 tells about the item clicked last.
     call(tv, "ClickNode", {"S3"});
     boxes.clear();
@@ -597,6 +816,7 @@ int main() {
         contractOnBothViews(host);
         imageList(host);
         events(host);
+        accessibility(host);
         const std::string expected = expectedImages();
         try {
             // The control by its programmatic identifier, as a script binds it.

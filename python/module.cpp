@@ -10,6 +10,7 @@
 #include "python/objects.h"
 #include "python/python_class.h"
 #include "python/surface_tables.h"
+#include "python/values.h"
 #include "runtime/classes.h"
 #include "outside/tree_model.h"
 
@@ -69,7 +70,7 @@ sarn10b.Error with the runtime's number, source and description.)";
     m.def(
         "create",
         [](const std::string& progId) {
-            return sarnpy::wrap(sarnpy::raising([&] { return rt::createObject(progId); }));
+            return sarnpy::toPython(sarnpy::raising([&] { return rt::createObject(progId); }));
         },
         py::arg("progid"),
         R"(A new object of the class registered under progid ("Sarn10B.clsKwAmbrTvsA", the

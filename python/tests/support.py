@@ -55,6 +55,7 @@ class ManagerTest(unittest.TestCase):
         # The image lists belong to the thread: a key that one test gave a
         # picture would otherwise be taken for the next.
         RecordingHandler.fail_with = None
+        sarn10b.register(HANDLER_ID, RecordingHandler)
         sarn10b.create("Sarn10B.clsKwAmbrTvsA").Refresh()
 
     def reports(self):

@@ -1,17 +1,23 @@
 """What the Python tests share: a recording error handler registered under the
 library's handler identifier, and a manager bound to an in-memory tree view."""
 
+import atexit
 import os
+import shutil
 import tempfile
 import unittest
 
 # No registry of this machine takes part: an identifier that no class of the
 # process bears cannot be found elsewhere.
 _no_registry = tempfile.mkdtemp(prefix="sarn10b-python-tests-")
+atexit.register(shutil.rmtree, _no_registry, True)
 os.environ["XDG_DATA_HOME"] = os.path.join(_no_registry, "user")
 os.environ["XDG_DATA_DIRS"] = os.path.join(_no_registry, "system")
 os.environ.pop("SARN_REGISTRY", None)
 os.environ.setdefault("QT_QPA_PLATFORM", "offscreen")
+if "XDG_RUNTIME_DIR" not in os.environ:
+    os.mkdir(os.path.join(_no_registry, "runtime"), 0o700)
+    os.environ["XDG_RUNTIME_DIR"] = os.path.join(_no_registry, "runtime")
 
 import sarn10b  # noqa: E402
 

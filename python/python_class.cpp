@@ -1,8 +1,8 @@
 #include "python/python_class.h"
 
+#include <map>
 #include <memory>
 #include <mutex>
-#include <set>
 
 #include "python/errors.h"
 #include "python/values.h"
@@ -37,29 +37,49 @@ std::string attributeFor(const py::object& target, std::string_view name) {
     return {};
 }
 
-// The identifiers registered from Python, so that they can be dropped before
-// Python ends (their factories hold Python classes).
+// The registrations made from Python, by folded identifier. Each guard puts
+// back what the identifier named before (the library's own class, say) when
+// it goes; all go before Python does, since their factories hold Python
+// classes.
 std::mutex registeredLock;
-std::set<std::string>& registered() {
-    static auto* ids = new std::set<std::string>;
-    return *ids;
+std::map<std::string, std::unique_ptr<rt::ClassRegistration>>& registered() {
+    static auto* guards = new std::map<std::string, std::unique_ptr<rt::ClassRegistration>>;
+    return *guards;
+}
+
+void registerPythonClass(const std::string& progId, rt::Factory factory) {
+    std::lock_guard lock(registeredLock);
+    auto& guards = registered();
+    const std::string folded = rt::foldCase(progId);
+    if (guards.count(folded)) {
+        // Registered from Python before: the new class replaces that one, and
+        // what came before both stays the one to put back.
+        rt::registerClass(progId, std::move(factory));
+        return;
+    }
+    guards.emplace(folded, std::make_unique<rt::ClassRegistration>(progId, std::move(factory)));
 }
 
 void unregisterPythonClass(const std::string& progId) {
+    std::unique_ptr<rt::ClassRegistration> guard;
     {
         std::lock_guard lock(registeredLock);
-        registered().erase(progId);
+        auto it = registered().find(rt::foldCase(progId));
+        if (it != registered().end()) {
+            guard = std::move(it->second);
+            registered().erase(it);
+        }
     }
-    rt::unregisterClass(progId);
+    if (!guard) rt::unregisterClass(progId);
+    // The guard goes here, outside the lock: it puts back what came before.
 }
 
 void unregisterAll() {
-    std::set<std::string> ids;
+    std::map<std::string, std::unique_ptr<rt::ClassRegistration>> guards;
     {
         std::lock_guard lock(registeredLock);
-        ids.swap(registered());
+        guards.swap(registered());
     }
-    for (const auto& id : ids) rt::unregisterClass(id);
 }
 
 }  // namespace
@@ -108,7 +128,7 @@ void defineRegistration(py::module_& m) {
                 dropReference(*p);
                 delete p;
             });
-            rt::registerClass(progId, [holder, progId]() -> rt::ObjectRef {
+            registerPythonClass(progId, [holder, progId]() -> rt::ObjectRef {
                 py::gil_scoped_acquire gil;
                 try {
                     return rt::ObjectRef(rt::make<PythonObject>((*holder)(), progId));
@@ -116,8 +136,6 @@ void defineRegistration(py::module_& m) {
                     throw fromPython(e, progId.c_str());
                 }
             });
-            std::lock_guard lock(registeredLock);
-            registered().insert(progId);
         },
         py::arg("progid"), py::arg("cls"),
         R"(Registers a Python class under a programmatic identifier for this process.
@@ -130,7 +148,9 @@ to case. An exception raised in a method is that call's failure: a
 sarn10b.Error with its number, any other exception as error 440.)");
     m.def(
         "unregister", [](const std::string& progId) { unregisterPythonClass(progId); }, py::arg("progid"),
-        "Removes a registration made with register (or any other one of that identifier).");
+        R"(Removes a registration made with register: the identifier names again what it named
+before (the library's own class, say). An identifier not registered from Python is removed
+from the process's classes.)");
     m.def(
         "registered_classes", [] { return rt::registeredClasses(); },
         "The programmatic identifiers that sarn10b.create knows in this process.");

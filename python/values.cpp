@@ -57,6 +57,12 @@ rt::Variant toVariant(py::handle value, const rt::Param* param) {
     if (PyBool_Check(value.ptr())) return rt::Bool16{value.ptr() == Py_True ? rt::True16 : rt::False16};
     if (PyLong_Check(value.ptr())) return fromInt(value);
     if (PyFloat_Check(value.ptr())) return PyFloat_AS_DOUBLE(value.ptr());
+    // Other integer kinds (an IntFlag, a numpy integer) go as their value.
+    if (PyIndex_Check(value.ptr())) {
+        py::object index = py::reinterpret_steal<py::object>(PyNumber_Index(value.ptr()));
+        if (!index) throw py::error_already_set();
+        return fromInt(index);
+    }
     if (PyUnicode_Check(value.ptr())) return fromText(value);
     if (PyBytes_Check(value.ptr())) {
         const auto* data = reinterpret_cast<const uint8_t*>(PyBytes_AS_STRING(value.ptr()));

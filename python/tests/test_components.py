@@ -102,6 +102,22 @@ class ErrorHandlerTest(ManagerTest):
         self.manager.Refresh()
         self.assertEqual(reports, [("czAmbrTVS.Refresh", 91)] * 2)
 
+    def test_unregistering_puts_back_what_the_identifier_named_before(self):
+        class First:
+            pass
+
+        class Second:
+            pass
+
+        general = "Sarn10B.clsKwAmbrGeneralA"
+        sarn10b.register(general, First)
+        self.assertIsInstance(sarn10b.create(general), First)
+        sarn10b.register(general.lower(), Second)
+        self.assertIsInstance(sarn10b.create(general), Second)
+        sarn10b.unregister(general)
+        self.assertIsInstance(sarn10b.create(general), sarn10b.Object)
+        self.assertIn(general, sarn10b.registered_classes())
+
     def test_unregistering_makes_the_identifier_unknown(self):
         sarn10b.unregister(HANDLER_ID)
         self.assertNotIn(HANDLER_ID, sarn10b.registered_classes())
@@ -195,24 +211,6 @@ class ThreadTest(unittest.TestCase):
         self.addCleanup(setattr, lib, "BuddyObjectGlobal", None)
         other = self.run_in_thread(lambda: sarn10b.create("Sarn10B.clsKwOrvel10BA").BuddyObjectGlobal)
         self.assertEqual(other, {"value": None})
-
-    def test_other_python_threads_run_while_the_library_works(self):
-        # A handler on this thread waits for another Python thread: the
-        # library holds no lock of Python's while it calls.
-        started = threading.Event()
-        done = []
-
-        class WaitingHandler:
-            def ErrorHandlerMessageKw(self, *args):
-                t = threading.Thread(target=lambda: done.append(started.set()))
-                t.start()
-                t.join()
-
-        sarn10b.register(HANDLER_ID, WaitingHandler)
-        self.addCleanup(sarn10b.unregister, HANDLER_ID)
-        sarn10b.create("Sarn10B.clsKwAmbrTvsA").Refresh()
-        self.assertTrue(started.is_set())
-        self.assertEqual(len(done), 2)
 
 
 class Kept:

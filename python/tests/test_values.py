@@ -84,6 +84,16 @@ class ValuesTest(ManagerTest):
                 self.assertEqual(caught.exception.number, 6)
                 self.assertEqual(getattr(m, name), before)
 
+    def test_other_integer_kinds_go_as_their_value(self):
+        class Three:
+            def __index__(self):
+                return 3
+
+        self.manager.ImageStyles = Three()
+        self.assertEqual(self.manager.ImageStyles, 3)
+        self.manager.ImageStyles = sarn10b.TVSImageStyles.TVSImageStyles_WrongWrite
+        self.assertIs(type(self.manager.ImageStyles), int)
+
     def test_booleans_are_kept_as_the_runtime_keeps_them(self):
         m = self.manager
         cases = [(True, True), (False, False), (-1, True), (0, False), (1, 1), (7, 7)]

@@ -33,6 +33,9 @@ class SameQtTest(unittest.TestCase):
         application()
         self.assertEqual(sarn10b.qt.qt_version(), QtCore.qVersion())
         self.assertEqual(sarn10b.qt.QT_BUILD_VERSION.split(".")[:2], QtCore.qVersion().split(".")[:2])
+        import sarn10b.qt as qt_part
+
+        self.assertIs(qt_part, sarn10b.qt)
         with open("/proc/self/maps") as maps:
             cores = {line.split()[-1] for line in maps if "libQt6Core.so" in line}
         self.assertEqual(len(cores), 1, cores)

@@ -246,7 +246,12 @@ an AttributeError. dir() lists the members.)")
 len(c), iteration, c[0] (the first item; negative positions count from the
 end) and c["key"] (by key, without regard to case) work as in Python;
 c.Item(1), c.Count(), c.Add(item, key) and c.Remove(1) are its members by
-name and count from 1.)")
+name and count from 1. sarn10b.Collection() makes a new, empty one.)")
+        .def(py::init([] {
+            CollectionHandle h;
+            h.object = rt::make<rt::Collection>();
+            return h;
+        }))
         .def("__len__", [](const CollectionHandle& h) {
             h.checkThread();
             return collectionOf(h).Count();

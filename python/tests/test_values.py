@@ -167,6 +167,16 @@ class CollectionTest(ManagerTest):
                 self.c.Add("four")
         self.assertEqual(seen, ["one", "two", "three", "four"])
 
+    def test_a_collection_of_the_host_takes_the_managers_query(self):
+        mine = sarn10b.Collection()
+        mine.Add("kept")
+        self.manager.QueryNodeTextCollection = mine
+        self.add_section()
+        self.add_item("S1", "CBa", "A")
+        self.manager.QueryNodeCollection("S1")
+        self.assertEqual(list(mine), ["kept", "A"])
+        self.assertEqual(self.manager.QueryNodeTextCollection, mine)
+
     def test_query_results_are_collections(self):
         self.add_section()
         self.add_item("S1", "CBa", "A", sarn10b.TVSNodeStyle_CheckBoxOn)

@@ -17,6 +17,7 @@ command -v nm >/dev/null || need+=(binutils)
 command -v dpkg-deb >/dev/null || need+=(dpkg)
 command -v cmake >/dev/null || need+=(cmake)
 command -v ninja >/dev/null || need+=(ninja-build)
+for p in python3-dev pybind11-dev; do dpkg -s "$p" >/dev/null 2>&1 || need+=("$p"); done
 if [ ${#need[@]} -gt 0 ]; then
   echo "== installing ${need[*]}"
   sudo=""
@@ -94,6 +95,14 @@ check "build with pkg-config" sh -c "PKG_CONFIG_PATH='$libdir/pkgconfig' g++ -st
 check "the pkg-config host creates the six classes by name" "$tmp/host-pc"
 check "the installed demo host runs from the prefix" "$prefix/libexec/sarn10b/host_by_name" "$server"
 
+python_dir=$prefix/lib/python3/dist-packages
+check "the Python module and its stub are installed where Debian's Python looks" \
+  sh -c "ls '$python_dir'/sarn10b.cpython-*.so '$python_dir/sarn10b.pyi'"
+check "Debian's Python imports the installed module and creates the classes by name" \
+  sh -c "cd '$tmp' && PYTHONPATH='$python_dir' /usr/bin/python3 -c \"import sarn10b
+for c in ['clsKwAmbrTvsA', 'clsKwOrvel10BA', 'clsKwAmbrGeneralA']: sarn10b.create('Sarn10B.' + c)
+assert sarn10b.__file__.startswith('$python_dir'), sarn10b.__file__\""
+
 check "regserver --system unregister" "$prefix/bin/regserver" --system unregister "$server"
 check "unregistering removes the file" sh -c "! ls '$prefix/share/sarn/registry.d/'*.server 2>/dev/null"
 check "after unregistering the host cannot create the classes" sh -c "! '$tmp/host-cmake/installed_host'"
@@ -114,9 +123,14 @@ if [ -n "$deb" ]; then
   check "prerm unregisters it" \
     sh -c "dpkg-deb --ctrl-tarfile '$deb' | tar -xO ./prerm | grep -q '/usr/bin/regserver --system unregister /usr/lib/.*sarn10b/libsarn10b.so'"
   for f in ./usr/bin/regserver 'sarn10b/libsarn10b.so$' 'libsarn_runtime.so.1.0.74$' 'libsarn_library.so.1.0.74$' \
-    'cmake/sarn10b/sarn10bConfig.cmake$' 'pkgconfig/sarn10b.pc$' 'include/sarn10b/runtime/server.h$'; do
+    'cmake/sarn10b/sarn10bConfig.cmake$' 'pkgconfig/sarn10b.pc$' 'include/sarn10b/runtime/server.h$' \
+    './usr/lib/python3/dist-packages/sarn10b.cpython-.*\.so$' './usr/lib/python3/dist-packages/sarn10b.pyi$'; do
     check "the package holds $f" grep -q "$f" "$tmp/contents"
   done
+  mkdir -p "$tmp/deb-root"
+  dpkg-deb -x "$deb" "$tmp/deb-root"
+  check "the packaged Python module finds the packaged libraries" \
+    sh -c "ldd '$tmp/deb-root'/usr/lib/python3/dist-packages/sarn10b.cpython-*.so | grep -q 'libsarn_library.so.1 => $tmp/deb-root/usr/lib/'"
 fi
 
 echo "test-install: $passed passed, $failed failed"

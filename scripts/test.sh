@@ -5,7 +5,7 @@
 # failure, warning or sanitizer finding.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/setup.sh clang-14 libclang-rt-14-dev
+scripts/setup.sh clang-14 libclang-rt-14-dev python3-dev pybind11-dev python3-pyqt6
 
 jobs=$(nproc)
 
@@ -13,6 +13,12 @@ echo "== tests"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=g++ >/dev/null
 cmake --build build -j "$jobs"
 ctest --test-dir build --output-on-failure -j "$jobs"
+
+echo "== the PyQt6 demo offscreen, run by Debian's Python (the module's tests ran with the others)"
+QT_QPA_PLATFORM=offscreen PYTHONPATH=build/python /usr/bin/python3 examples/python/settings_demo.py \
+  --screenshot build/python-demo.png >build/python-demo.txt
+grep -q 'CBunder "Underline" \[chkon\]' build/python-demo.txt ||
+  { echo "FAILED: the Python demo's session did not switch Underline on (build/python-demo.txt)"; exit 1; }
 
 echo "== what a screen reader gets from the Qt tree views, through the desktop's accessibility stack"
 scripts/test-screen-reader.sh build

@@ -42,6 +42,8 @@ public:
     void imageChanged(int32_t node);
 
 private:
+    // The node of an index of this model, or NoNode.
+    int32_t ownNode(const QModelIndex& index) const;
     // The owner of an index's children: NoNode for the roots, or -2 for an
     // index that is no node of this model.
     int32_t ownerOf(const QModelIndex& parent) const;

@@ -18,14 +18,6 @@ const QEvent::Type TellOwedRows = static_cast<QEvent::Type>(QEvent::registerEven
 NodeModel::NodeModel(std::shared_ptr<ModelData> data, QObject* parent)
     : QAbstractItemModel(parent), data_(std::move(data)) {}
 
-int32_t NodeModel::ownNode(const QModelIndex& index) const {
-    // The views ask for every row that a change touches, several times: this
-    // is ModelData::nodeAt without the way through the widget's model.
-    if (!index.isValid() || index.model() != this) return NoNode;
-    const quintptr node = index.internalId();
-    return node < static_cast<quintptr>(data_->nodes.size()) ? static_cast<int32_t>(node) : NoNode;
-}
-
 int32_t NodeModel::ownerOf(const QModelIndex& parent) const {
     if (!parent.isValid()) return NoNode;
     if (parent.column() != 0) return Foreign;
@@ -86,6 +78,8 @@ bool NodeModel::setData(const QModelIndex& index, const QVariant& value, int rol
 }
 
 Qt::ItemFlags NodeModel::flags(const QModelIndex& index) const {
+    // No node is flagged as never having children: a widget refuses to
+    // open such a node, and a host may open one before its children come.
     if (ownNode(index) == NoNode) return Qt::NoItemFlags;
     return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable;
 }

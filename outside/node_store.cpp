@@ -129,6 +129,9 @@ bool NodeStore::listHasKey(const std::string& key) const {
 void NodeStore::setImageKey(int32_t index, const std::string& key) {
     // The common case first: a key that the list has.
     if (!key.empty() && imageList && listHasKey(key)) {
+        // A walk mostly gives a node the very key it bears already.
+        const int32_t image = nodes[index].image;
+        if (image < 0 && imageKeys[static_cast<size_t>(~image)] == key) return;
         nodes[index].image = storedImageKey(key);
         return;
     }

@@ -49,12 +49,11 @@ int32_t clsKwAmbrTvsA::OBSetStyle(const std::string& sSection, const std::string
     std::string imageKey;
     if (enumTVSNodeStyle == TVSNodeStyle_OptionButtonOff || enumTVSNodeStyle == TVSNodeStyle_OptionButtonOn)
         imageKey = std::string(stateKeyOfStyle(enumTVSNodeStyle));
+    const rt::Variant off(keys::OptionOff);  // made once, not at every sibling
     findItem(
         trap, treeViewObject_, sSection, sKey, true,
         [&](rt::Ref<tree::TreeNode>& item) { trap.step([&] { need(item).setImage(imageKey); }); },
-        [&](rt::Ref<tree::TreeNode>& item) {
-            trap.step([&] { need(item).setImage(std::string(keys::OptionOff)); });
-        });
+        [&](rt::Ref<tree::TreeNode>& item) { trap.step([&] { need(item).setImage(off); }); });
     return 0;
 }
 

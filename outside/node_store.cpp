@@ -11,6 +11,7 @@ namespace {
 
 // Missing, Empty and the empty text all mean "none".
 std::string optionalText(const rt::Variant& v) {
+    if (v.isString()) return std::get<std::string>(v.storage());
     if (v.isMissing() || v.isEmpty()) return {};
     return rt::toText(v);
 }
@@ -98,6 +99,20 @@ int32_t NodeStore::indexOf(const rt::Variant& keyOrPosition) const {
     return position - 1;
 }
 
+int32_t NodeStore::relativeIndex(const rt::Variant& relative) const {
+    // Items are added one after another under the same relative; keys stay
+    // with their nodes until Clear, so the same bytes name the same node.
+    if (relative.isString() && lastRelative_ != NoNode &&
+        std::get<std::string>(relative.storage()) == lastRelativeKey_)
+        return lastRelative_;
+    const int32_t found = indexOf(relative);
+    if (relative.isString()) {
+        lastRelativeKey_ = std::get<std::string>(relative.storage());
+        lastRelative_ = found;
+    }
+    return found;
+}
+
 bool NodeStore::listHasKey(const std::string& key) const {
     if (imageList.get() == lastFoundList_.get() && lastFoundImages_->revision() == lastFoundRevision_ &&
         key == lastFoundKey_)
@@ -114,6 +129,9 @@ bool NodeStore::listHasKey(const std::string& key) const {
 void NodeStore::setImageKey(int32_t index, const std::string& key) {
     // The common case first: a key that the list has.
     if (!key.empty() && imageList && listHasKey(key)) {
+        // A walk mostly gives a node the very key it bears already.
+        const int32_t image = nodes[index].image;
+        if (image < 0 && imageKeys[static_cast<size_t>(~image)] == key) return;
         nodes[index].image = storedImageKey(key);
         return;
     }
@@ -123,11 +141,11 @@ void NodeStore::setImageKey(int32_t index, const std::string& key) {
 rt::Variant NodeStore::checkedImage(const rt::Variant& image) const {
     if (image.isMissing() || image.isEmpty()) return {};
     if (image.isString()) {
-        std::string key = rt::toText(image);
+        const std::string& key = std::get<std::string>(image.storage());
         if (key.empty()) return {};
         if (!imageList) throw errImageListNotInitialized();
         if (!listHasKey(key)) throw errElementNotFound();
-        return key;
+        return image;
     }
     if (!image.isNumeric()) throw rt::errTypeMismatch();
     if (!imageList) throw errImageListNotInitialized();
@@ -146,7 +164,7 @@ NewNode NodeStore::prepare(const rt::Variant& relative, const rt::Variant& relat
     int32_t anchor = NoNode;
     int32_t how = tvwLast;
     if (!relative.isMissing() && !relative.isEmpty()) {
-        anchor = indexOf(relative);
+        anchor = relativeIndex(relative);
         // The control places a node after its relative when no relationship
         // is given.
         how = relationship.isMissing() ? tvwNext : rt::toInt32(relationship);
@@ -222,6 +240,7 @@ DroppedNodes NodeStore::takeAll() {
     imageKeys.clear();
     imageKeyIndex_.clear();
     lastImageKey_ = -1;
+    lastRelative_ = NoNode;
     // Objects of the old nodes are dead now; they must not come back here.
     for (NodeRecord& d : old.records)
         if (d.object) static_cast<StoredNode&>(*d.object).orphan(false);
@@ -248,7 +267,7 @@ rt::Variant NodeStore::exchangeTag(int32_t index, const rt::Variant& tag) {
         rt::Variant old = tags[static_cast<size_t>(slot)];
         if (tag.isEmpty()) {
             slot = 0;
-        } else if (tag.isString() && rt::toText(tag).empty()) {
+        } else if (tag.isString() && std::get<std::string>(tag.storage()).empty()) {
             slot = 1;
         } else {
             tags.push_back(tag);

@@ -203,6 +203,11 @@ private:
     std::unordered_map<std::string, int32_t> imageKeyIndex_;  // key as given -> place in imageKeys
     int32_t lastImageKey_ = -1;
 
+    // The node found for the relative of the last add, by its key as given.
+    int32_t relativeIndex(const rt::Variant& relative) const;
+    mutable std::string lastRelativeKey_;
+    mutable int32_t lastRelative_ = NoNode;
+
     // The list (and its images, which a list keeps for life) in which the
     // key was last found, at that revision.
     mutable std::string lastFoundKey_;

@@ -20,8 +20,8 @@ NodeModel::NodeModel(std::shared_ptr<ModelData> data, QObject* parent)
 
 int32_t NodeModel::ownerOf(const QModelIndex& parent) const {
     if (!parent.isValid()) return NoNode;
-    if (parent.model() != this || parent.column() != 0) return Foreign;
-    const int32_t node = data_->nodeAt(parent);
+    if (parent.column() != 0) return Foreign;
+    const int32_t node = ownNode(parent);
     return node == NoNode ? Foreign : node;
 }
 
@@ -33,7 +33,7 @@ QModelIndex NodeModel::index(int row, int column, const QModelIndex& parent) con
 }
 
 QModelIndex NodeModel::parent(const QModelIndex& child) const {
-    const int32_t node = child.model() == this ? data_->nodeAt(child) : NoNode;
+    const int32_t node = ownNode(child);
     if (node == NoNode) return {};
     return nodeIndex(data_->nodes[node].parent);
 }
@@ -49,7 +49,7 @@ int NodeModel::columnCount(const QModelIndex& parent) const { return ownerOf(par
 bool NodeModel::hasChildren(const QModelIndex& parent) const { return rowCount(parent) > 0; }
 
 QVariant NodeModel::data(const QModelIndex& index, int role) const {
-    const int32_t node = index.model() == this ? data_->nodeAt(index) : NoNode;
+    const int32_t node = ownNode(index);
     if (node == NoNode) return {};
     switch (role) {
         case Qt::DisplayRole:
@@ -65,7 +65,7 @@ QVariant NodeModel::data(const QModelIndex& index, int role) const {
 }
 
 bool NodeModel::setData(const QModelIndex& index, const QVariant& value, int role) {
-    const int32_t node = index.model() == this ? data_->nodeAt(index) : NoNode;
+    const int32_t node = ownNode(index);
     if (node == NoNode || role != Qt::EditRole || !data_->usable()) return false;
     // An edit that leaves the text as shown keeps the node's own bytes,
     // which need not be UTF-8.
@@ -78,7 +78,9 @@ bool NodeModel::setData(const QModelIndex& index, const QVariant& value, int rol
 }
 
 Qt::ItemFlags NodeModel::flags(const QModelIndex& index) const {
-    if (index.model() != this || data_->nodeAt(index) == NoNode) return Qt::NoItemFlags;
+    // No node is flagged as never having children: a widget refuses to
+    // open such a node, and a host may open one before its children come.
+    if (ownNode(index) == NoNode) return Qt::NoItemFlags;
     return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable;
 }
 

@@ -42,6 +42,14 @@ public:
     void imageChanged(int32_t node);
 
 private:
+    // The node of an index of this model, or NoNode. The views ask for
+    // every row that a change touches, several times: this is
+    // ModelData::nodeAt without the way through the widget's model.
+    int32_t ownNode(const QModelIndex& index) const {
+        if (!index.isValid() || index.model() != this) return NoNode;
+        const quintptr node = index.internalId();
+        return node < static_cast<quintptr>(data_->nodes.size()) ? static_cast<int32_t>(node) : NoNode;
+    }
     // The owner of an index's children: NoNode for the roots, or -2 for an
     // index that is no node of this model.
     int32_t ownerOf(const QModelIndex& parent) const;

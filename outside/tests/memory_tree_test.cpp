@@ -85,6 +85,21 @@ TEST_F(MemoryTreeAddTest, LinksParentChildrenAndSiblings) {
     EXPECT_EQ(nodes->Item("C")->Next(), nullptr);
 }
 
+TEST_F(MemoryTreeAddTest, ARelativeIsFoundAfreshOnceTheTreeWasCleared) {
+    // Adds under B, as a run of items goes in, then B comes back first.
+    child("B", "B4");
+    nodes->Clear();
+    root("B");
+    root("Z");
+    child("B", "N");
+    check();
+    EXPECT_EQ(shape(), "B[N] Z");
+    // A relative that no node bears still fails after one that was found.
+    EXPECT_EQ(errorNumberOf([&] { child("Q", "M"); }), 35601);
+    child("b", "M");
+    EXPECT_EQ(shape(), "B[N M] Z");
+}
+
 TEST_F(MemoryTreeAddTest, PositionsFollowTheOrderOfAdding) {
     add("A", tree::tvwPrevious, "P");  // placed first, numbered last
     const char* inOrder[] = {"A", "B", "C", "B1", "B2", "B3", "P"};

@@ -1,47 +1,38 @@
 // Setting, inverting and reading the states of every item of a section on a
 // shown tree.
-#include "adapters/qt/bench/qt_bench_tree.h"
-#include "runtime/collection.h"
+#include "adapters/qt/bench/subjects.h"
 
 namespace qt_bench {
 namespace {
 
-using Sarn10B::TVSNodeStyle_CheckBoxoff;
-using Sarn10B::TVSNodeStyle_OptionButtonOff;
-using Sarn10B::TVSNodeStyle_OptionButtonOn;
+#define ITEM_SIZES Arg(1000)->Arg(8000)->Arg(32766)->Unit(benchmark::kMillisecond)->UseRealTime()
 
-#define ITEM_SIZES Arg(1000)->Arg(8000)->Arg(32767)->Unit(benchmark::kMillisecond)->UseRealTime()
+// A subject holding the section's items, shown and settled. Each job then
+// runs once untimed, so that every iteration meets the steady state (the
+// node objects made, the icons drawn once).
+std::unique_ptr<Subject> madeTree(Way way, const std::vector<std::string>& keys, bool options) {
+    auto subject = makeSubject(way);
+    subject->add(keys, options);
+    drain(subject->widget());
+    subject->ready();
+    drain(subject->widget());
+    return subject;
+}
 
 // Every item on, then every item off, and so on.
 void SelectAll(benchmark::State& state, Way way) {
     const auto keys = itemKeys("CB", state.range(0));
     const int64_t reportsBefore = reportCount();
+    auto subject = madeTree(way, keys, false);
+    subject->setAll(false);
+    drain(subject->widget());
     bool on = true;
-    if (byManager(way)) {
-        ManagedTree t(way);
-        t.addItems(keys, TVSNodeStyle_CheckBoxoff);
-        settle();
-        for (auto _ : state) {
-            t.manager->CBSelectAll(Section, on ? rt::True16 : rt::False16, rt::False16);
-            settle();
-            on = !on;
-        }
-    } else {
-        DirectTree d(way);
-        d.addItems(keys);
-        d.learnRows();
-        for (auto _ : state) {
-            const QIcon& icon = on ? d.on : d.off;
-            const Qt::CheckState mark = on ? Qt::Checked : Qt::Unchecked;
-            for (int i = 0, n = d.section->childCount(); i < n; ++i) {
-                if (d.icons)
-                    d.section->child(i)->setIcon(0, icon);
-                else
-                    d.section->child(i)->setCheckState(0, mark);
-            }
-            settle();
-            on = !on;
-        }
+    for (auto _ : state) {
+        timed([&] {
+            subject->setAll(on);
+            drain(subject->widget());
+        });
+        on = !on;
     }
     setPerItem(state, state.range(0), reportsBefore);
 }
@@ -51,29 +42,14 @@ QT_BENCH_JOB(SelectAll, ITEM_SIZES);
 void Invert(benchmark::State& state, Way way) {
     const auto keys = itemKeys("CB", state.range(0));
     const int64_t reportsBefore = reportCount();
-    if (byManager(way)) {
-        ManagedTree t(way);
-        t.addItems(keys, TVSNodeStyle_CheckBoxoff);
-        settle();
-        for (auto _ : state) {
-            t.manager->CBSelectAll(Section, rt::False16, rt::True16);
-            settle();
-        }
-    } else {
-        DirectTree d(way);
-        d.addItems(keys);
-        d.learnRows();
-        const qint64 offKey = d.off.cacheKey();
-        for (auto _ : state) {
-            for (int i = 0, n = d.section->childCount(); i < n; ++i) {
-                QTreeWidgetItem* item = d.section->child(i);
-                if (d.icons)
-                    item->setIcon(0, item->icon(0).cacheKey() == offKey ? d.on : d.off);
-                else
-                    item->setCheckState(0, item->checkState(0) == Qt::Checked ? Qt::Unchecked : Qt::Checked);
-            }
-            settle();
-        }
+    auto subject = madeTree(way, keys, false);
+    subject->invert();
+    drain(subject->widget());
+    for (auto _ : state) {
+        timed([&] {
+            subject->invert();
+            drain(subject->widget());
+        });
     }
     setPerItem(state, state.range(0), reportsBefore);
 }
@@ -83,77 +59,39 @@ QT_BENCH_JOB(Invert, ITEM_SIZES);
 void SelectOption(benchmark::State& state, Way way) {
     const auto keys = itemKeys("OB", state.range(0));
     const int64_t reportsBefore = reportCount();
+    auto subject = madeTree(way, keys, true);
+    subject->selectOption(keys.back(), keys.size() - 1);
+    drain(subject->widget());
     size_t which = 0;
-    if (byManager(way)) {
-        ManagedTree t(way);
-        t.addItems(keys, TVSNodeStyle_OptionButtonOff);
-        settle();
-        for (auto _ : state) {
-            t.manager->OBSetStyle(Section, keys[which], TVSNodeStyle_OptionButtonOn);
-            settle();
-            which = which == 0 ? keys.size() - 1 : 0;
-        }
-    } else {
-        DirectTree d(way);
-        d.addItems(keys);
-        d.learnRows();
-        for (auto _ : state) {
-            for (int i = 0, n = d.section->childCount(); i < n; ++i) {
-                const bool on = static_cast<size_t>(i) == which;
-                if (d.icons)
-                    d.section->child(i)->setIcon(0, on ? d.on : d.off);
-                else
-                    d.section->child(i)->setCheckState(0, on ? Qt::Checked : Qt::Unchecked);
-            }
-            settle();
-            which = which == 0 ? keys.size() - 1 : 0;
-        }
+    for (auto _ : state) {
+        timed([&] {
+            subject->selectOption(keys[which], which);
+            drain(subject->widget());
+        });
+        which = which == 0 ? keys.size() - 1 : 0;
     }
     setPerItem(state, state.range(0), reportsBefore);
 }
 QT_BENCH_JOB(SelectOption, ITEM_SIZES);
 
-// Every state read back, with the texts and keys. The collections are
+// Every state read back, with the texts and keys. What was collected is
 // dropped with the timing paused.
 void ReadStates(benchmark::State& state, Way way) {
     const auto keys = itemKeys("CB", state.range(0));
     const int64_t reportsBefore = reportCount();
-    if (byManager(way)) {
-        ManagedTree t(way);
-        t.addItems(keys, TVSNodeStyle_CheckBoxoff);
-        settle();
-        rt::Ref<rt::Collection> states;
-        for (auto _ : state) {
-            states = t.manager->QueryNodeCollection(Section);
-            state.PauseTiming();
-            if (states->Count() != state.range(0)) state.SkipWithError("the query did not collect every item");
-            states = nullptr;
-            t.manager->setQueryNodeTextCollection(nullptr);
-            t.manager->setQueryNodeKeysCollection(nullptr);
-            state.ResumeTiming();
-        }
-    } else {
-        DirectTree d(way);
-        d.addItems(keys);
-        d.learnRows();
-        const qint64 onKey = d.on.cacheKey();
-        for (auto _ : state) {
-            QList<bool> states;
-            QStringList texts;
-            QStringList itemKeys;
-            for (int i = 0, n = d.section->childCount(); i < n; ++i) {
-                const QTreeWidgetItem* item = d.section->child(i);
-                states.append(d.icons ? item->icon(0).cacheKey() == onKey : item->checkState(0) == Qt::Checked);
-                texts.append(item->text(0));
-                itemKeys.append(item->data(0, Qt::UserRole).toString());
-            }
-            benchmark::DoNotOptimize(states.data());
-            state.PauseTiming();
-            states.clear();
-            texts.clear();
-            itemKeys.clear();
-            state.ResumeTiming();
-        }
+    auto subject = madeTree(way, keys, false);
+    subject->read();
+    subject->dropRead();
+    for (auto _ : state) {
+        int64_t states = 0;
+        timed([&] {
+            states = subject->read();
+            drain(subject->widget());
+        });
+        state.PauseTiming();
+        if (states != state.range(0)) state.SkipWithError("the read did not collect every item");
+        subject->dropRead();
+        state.ResumeTiming();
     }
     setPerItem(state, state.range(0), reportsBefore);
 }

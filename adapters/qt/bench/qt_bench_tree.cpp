@@ -10,6 +10,12 @@
 #include "manager/pictures.h"
 #include "outside/error_handler_standin.h"
 
+#if __has_include(<valgrind/callgrind.h>)
+#include <valgrind/callgrind.h>
+#else
+#define CALLGRIND_TOGGLE_COLLECT
+#endif
+
 namespace qt_bench {
 namespace {
 
@@ -109,11 +115,19 @@ void DirectTree::learnRows() {
 
 int64_t reportCount() { return reports.load(std::memory_order_relaxed); }
 
+void countedPart(void (*part)(void*), void* context) {
+    CALLGRIND_TOGGLE_COLLECT;
+    part(context);
+    CALLGRIND_TOGGLE_COLLECT;
+}
+
 void setPerItem(benchmark::State& state, int64_t itemsPerIteration, int64_t reportsBefore) {
     const auto iterations = static_cast<double>(state.iterations());
     state.counters["per_item"] = benchmark::Counter(iterations * static_cast<double>(itemsPerIteration),
                                                     benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
-    state.counters["reports"] = static_cast<double>(reportCount() - reportsBefore) / iterations;
+    const int64_t made = reportCount() - reportsBefore;
+    state.counters["reports"] = static_cast<double>(made) / iterations;
+    if (made != 0) state.SkipWithError("the manager reported errors");
 }
 
 }  // namespace qt_bench

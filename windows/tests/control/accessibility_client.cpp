@@ -15,6 +15,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "windows/tests/control/checks.h"
@@ -286,6 +287,18 @@ void readTheTree(HWND tree, IAccessible* acc) {
     checks.check(waitForEvent(tree, EVENT_OBJECT_STATECHANGE, ids["Alignment"]) &&
                      r.has(ids["Alignment"], STATE_SYSTEM_EXPANDED) && !r.has(ids["Left"], STATE_SYSTEM_INVISIBLE),
                  "Expand opens it again and tells so");
+    // The keyboard closes and opens the current section (the control's own
+    // handling of Left and Right).
+    acc->accSelect(SELFLAG_TAKEFOCUS | SELFLAG_TAKESELECTION, childVariant(ids["Alignment"]));
+    waitFor(300, [] { return false; });
+    for (const auto& [key, state, what] : {std::tuple{VK_LEFT, STATE_SYSTEM_COLLAPSED, "Left closes the section"},
+                                           std::tuple{VK_RIGHT, STATE_SYSTEM_EXPANDED, "Right opens it"}}) {
+        heard.clear();
+        PostMessageW(tree, WM_KEYDOWN, static_cast<WPARAM>(key), 1);
+        PostMessageW(tree, WM_KEYUP, static_cast<WPARAM>(key), 1 | (1u << 30) | (1u << 31));
+        checks.check(waitForEvent(tree, EVENT_OBJECT_STATECHANGE, ids["Alignment"]) && r.has(ids["Alignment"], state),
+                     std::string(what) + " and tells so");
+    }
     checks.check(acc->accDoDefaultAction(childVariant(1 << 30)) == E_INVALIDARG &&
                      r.role(1 << 30) == -1,
                  "a child id that names no row is refused");

@@ -486,6 +486,10 @@ public:
         other->children_ = children_;
         other->position_ = position_;
         other->enumerated_ = true;
+        // The view holds it too, to disconnect it with the first: no client
+        // may keep code of this module alive past the window.
+        s->accessibleCopies.push_back(static_cast<IAccessible*>(other));
+        other->AddRef();
         *copy = static_cast<IEnumVARIANT*>(other);
         return S_OK;
     }
@@ -583,11 +587,13 @@ LRESULT Store::answerGetObject(WPARAM flags, LPARAM object) {
 }
 
 void Store::dropAccessible() {
-    IAccessible* held = std::exchange(accessible, nullptr);
-    if (!held) return;
-    static_cast<ControlAccessible*>(held)->disconnect();
-    CoDisconnectObject(held, 0);
-    held->Release();
+    std::vector<IAccessible*> held = std::exchange(accessibleCopies, {});
+    if (accessible) held.push_back(std::exchange(accessible, nullptr));
+    for (IAccessible* object : held) {
+        static_cast<ControlAccessible*>(object)->disconnect();
+        CoDisconnectObject(object, 0);
+        object->Release();
+    }
 }
 
 }  // namespace win_tree

@@ -15,7 +15,8 @@
 // closing for an outline item with children ("Expand", "Collapse").
 //
 // Once the window or the view is gone, every call on an object that a
-// client still holds fails with RPC_E_DISCONNECTED.
+// client still holds fails with RPC_E_DISCONNECTED; a call on another
+// thread than the window's fails with RPC_E_WRONG_THREAD.
 
 #include <windows.h>
 #include <oleacc.h>

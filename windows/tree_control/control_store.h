@@ -61,6 +61,7 @@ struct ControlTreeView::Store final : tree::NodeStore {
     LONG lastChildId = 0;
     bool expandMessage = false;  // inside a TVM_EXPAND that the hooks tell of
     IAccessible* accessible = nullptr;  // made on first request
+    std::vector<IAccessible*> accessibleCopies;  // its enumerators' clones
 
     ~Store() override;
 

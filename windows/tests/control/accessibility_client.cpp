@@ -15,6 +15,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "windows/tests/control/checks.h"
@@ -179,17 +180,15 @@ void postSpace(HWND tree) {
     PostMessageW(tree, WM_KEYUP, VK_SPACE, 1 | scan | (1u << 30) | (1u << 31));
 }
 
-void readTheTree(HWND tree, IAccessible* acc) {
-    Reader r{acc};
-    checks.scope = "the outline";
-    checks.equal(roleName(r.role(CHILDID_SELF)), "outline", "the control is an outline");
-    checks.equal(r.name(CHILDID_SELF), "Settings", "the outline is named by the control's text");
+// The rows by name, from AccessibleChildren, checked to be the 23 rows with
+// a child id each; their ids join the listed ones.
+std::map<std::string, LONG> listRows(const Reader& r) {
     long count = 0;
-    acc->get_accChildCount(&count);
+    r.acc->get_accChildCount(&count);
     checks.check(count == 23, "the outline has the 23 rows as children (" + std::to_string(count) + ")");
     std::vector<VARIANT> children(static_cast<size_t>(count > 0 ? count : 1));
     LONG got = 0;
-    const HRESULT listed = AccessibleChildren(acc, 0, count, children.data(), &got);
+    const HRESULT listed = AccessibleChildren(r.acc, 0, count, children.data(), &got);
     std::map<std::string, LONG> ids;
     std::vector<LONG> order;
     for (LONG i = 0; i < got; ++i) {
@@ -201,8 +200,40 @@ void readTheTree(HWND tree, IAccessible* acc) {
     checks.check(SUCCEEDED(listed) && got == count && order.size() == static_cast<size_t>(count),
                  "AccessibleChildren lists every row by child id");
     checks.check(ids.size() == order.size(), "every row has a child id of its own");
-    if (ids.size() < 23) return;
     listedIds.insert(order.begin(), order.end());
+    return ids;
+}
+
+// Another picture set: the demo builds its tree anew with the same image
+// keys; the rows come back with new ids, roles and states as they were.
+void pictureSetChange(HWND top, HWND tree, const Reader& r, const std::map<std::string, LONG>& before) {
+    checks.scope = "another picture set";
+    HWND sets = FindWindowExW(top, nullptr, L"COMBOBOX", nullptr);
+    heard.clear();
+    SendMessageW(sets, CB_SETCURSEL, 2, 0);
+    PostMessageW(top, WM_COMMAND, MAKEWPARAM(101, CBN_SELCHANGE), reinterpret_cast<LPARAM>(sets));
+    checks.check(waitForEvent(tree, EVENT_OBJECT_REORDER, CHILDID_SELF) &&
+                     heardFor(tree, EVENT_OBJECT_DESTROY, before.at("Bold")),
+                 "the rebuilt tree tells that the old rows are gone and the outline's children changed");
+    waitFor(500, [] { return false; });
+    std::map<std::string, LONG> ids = listRows(r);
+    if (ids.size() < 23) return;
+    checks.check(ids.at("Bold") != before.at("Bold") && r.role(before.at("Bold")) == -1,
+                 "the new rows have new ids; the old ones are refused");
+    checks.equal(spoken(r, ids.at("Bold")) + " / " + spoken(r, ids.at("Italic")) + " / " + spoken(r, ids.at("Centred")),
+                 "check button \"Bold\" [checked selectable focusable] value (none) / "
+                 "check button \"Italic\" [selectable focusable] value (none) / "
+                 "radio button \"Centred\" [checked selectable focusable] value (none)",
+                 "roles and states are those of before, in the new picture set");
+}
+
+void readTheTree(HWND top, HWND tree, IAccessible* acc) {
+    Reader r{acc};
+    checks.scope = "the outline";
+    checks.equal(roleName(r.role(CHILDID_SELF)), "outline", "the control is an outline");
+    checks.equal(r.name(CHILDID_SELF), "Settings", "the outline is named by the control's text");
+    std::map<std::string, LONG> ids = listRows(r);
+    if (ids.size() < 23) return;
 
     checks.scope = "before any input";
     struct Row {
@@ -286,9 +317,24 @@ void readTheTree(HWND tree, IAccessible* acc) {
     checks.check(waitForEvent(tree, EVENT_OBJECT_STATECHANGE, ids["Alignment"]) &&
                      r.has(ids["Alignment"], STATE_SYSTEM_EXPANDED) && !r.has(ids["Left"], STATE_SYSTEM_INVISIBLE),
                  "Expand opens it again and tells so");
+    // The keyboard closes and opens the current section (the control's own
+    // handling of Left and Right).
+    acc->accSelect(SELFLAG_TAKEFOCUS | SELFLAG_TAKESELECTION, childVariant(ids["Alignment"]));
+    waitFor(300, [] { return false; });
+    for (const auto& [key, state, what] : {std::tuple{VK_LEFT, STATE_SYSTEM_COLLAPSED, "Left closes the section"},
+                                           std::tuple{VK_RIGHT, STATE_SYSTEM_EXPANDED, "Right opens it"}}) {
+        heard.clear();
+        PostMessageW(tree, WM_KEYDOWN, static_cast<WPARAM>(key), 1);
+        PostMessageW(tree, WM_KEYUP, static_cast<WPARAM>(key), 1 | (1u << 30) | (1u << 31));
+        checks.check(waitForEvent(tree, EVENT_OBJECT_STATECHANGE, ids["Alignment"]) && r.has(ids["Alignment"], state),
+                     std::string(what) + " and tells so");
+    }
     checks.check(acc->accDoDefaultAction(childVariant(1 << 30)) == E_INVALIDARG &&
                      r.role(1 << 30) == -1,
                  "a child id that names no row is refused");
+    pictureSetChange(top, tree, r, ids);
+    checks.scope = "all events";
+    std::erase_if(strangers, [](LONG id) { return listedIds.count(id) != 0; });
     checks.check(strangers.empty(), "every event names the outline or a row that it lists (" +
                                         std::to_string(strangers.size()) + " named another)");
     checks.scope.clear();
@@ -328,7 +374,7 @@ int main(int argc, char** argv) {
         checks.check(SUCCEEDED(hr) && acc, "AccessibleObjectFromWindow gives the control's object (" +
                                               std::to_string(static_cast<long>(hr)) + ")");
     }
-    if (acc) readTheTree(tree, acc);
+    if (acc) readTheTree(top, tree, acc);
 
     // The demo ends; the object that this client still holds answers with a
     // failure, and nothing crashes.

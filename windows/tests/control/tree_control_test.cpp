@@ -564,8 +564,19 @@ void accessibility(HWND host) {
                      roleAndState(acc, item) == "failed " + std::to_string(static_cast<long>(E_INVALIDARG)),
                  "after Clear the old child ids are refused and the new node has an id of its own");
 
-    // The window goes while the object is held.
+    // The window goes while the object and a clone of its enumerator are held.
+    IEnumVARIANT* rows = nullptr;
+    IEnumVARIANT* copy = nullptr;
+    if (SUCCEEDED(acc->QueryInterface(IID_IEnumVARIANT, reinterpret_cast<void**>(&rows)))) {
+        rows->Clone(&copy);
+        rows->Release();
+    }
+    checks.check(copy != nullptr, "the children's enumerator can be cloned");
     DestroyWindow(view->window());
+    if (copy) {
+        checks.check(copy->Reset() == RPC_E_DISCONNECTED, "a clone held past the window answers RPC_E_DISCONNECTED");
+        copy->Release();
+    }
     long count = 0;
     checks.equal(std::to_string(static_cast<long>(acc->get_accChildCount(&count))) + " " + roleAndState(acc, CHILDID_SELF),
                  std::to_string(static_cast<long>(RPC_E_DISCONNECTED)) + " failed " +

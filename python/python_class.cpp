@@ -143,7 +143,8 @@ void defineRegistration(py::module_& m) {
     m.def(
         "register",
         [](const std::string& progId, py::object cls) {
-            if (!PyCallable_Check(cls.ptr())) raise(rt::Error(rt::errnum::TypeMismatch, "Type mismatch: the class is not callable", "sarn10b"));
+            if (!PyCallable_Check(cls.ptr()))
+                raise(rt::Error(rt::errnum::TypeMismatch, "Type mismatch: the class is not callable", "sarn10b"));
             // Each creation calls cls() with the GIL taken; the factory drops
             // its reference to cls the same way.
             auto holder = std::shared_ptr<py::object>(new py::object(std::move(cls)), [](py::object* p) {

@@ -216,7 +216,7 @@ py::object callMember(const Handle& target, const std::string& name, CallKind ki
         result = invoke(target, member, name, kind, values);
     } catch (...) {
         writeBack();
-        guarded([] () -> int { throw; });
+        guarded([]() -> int { throw; });
     }
     writeBack();
     return guarded([&] { return toPython(result); });

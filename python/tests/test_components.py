@@ -63,6 +63,20 @@ class ErrorHandlerTest(ManagerTest):
                 # The failing report ends the operation: no second report.
                 self.assertEqual(len(self.reports()), 1)
 
+    def test_one_object_of_the_host_can_serve_every_report(self):
+        class Counting:
+            def __init__(self):
+                self.sites = []
+
+            def ErrorHandlerMessageKw(self, app, err, text3, site, *rest):
+                self.sites.append(site)
+
+        handler = Counting()
+        sarn10b.register(HANDLER_ID, lambda: handler)
+        self.manager.TreeViewObject = None
+        self.manager.Refresh()
+        self.assertEqual(handler.sites, ["czAmbrTVS.Refresh"] * 2)
+
     def test_a_handler_without_the_operation_fails_the_report_with_438(self):
         class Empty:
             pass

@@ -104,7 +104,8 @@ void defineSupport(py::module_& m) {
     py::exec(SupportSource, scope);
     supportObjects = new Support{scope["Error"], scope["MemberError"], scope["SubscriptError"],
                                  scope["Null"],  scope["Missing"],     scope["Ref"]};
-    for (const char* name : {"Error", "MemberError", "SubscriptError", "Ref"}) scope[name].attr("__module__") = "sarn10b";
+    for (const char* name : {"Error", "MemberError", "SubscriptError", "Ref"})
+        scope[name].attr("__module__") = "sarn10b";
     scope["_Singleton"].attr("__module__") = "sarn10b";
 }
 

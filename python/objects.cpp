@@ -126,8 +126,8 @@ py::object defaultMember(const Handle& h, py::args args, py::kwargs kwargs) {
     h.checkThread();
     const rt::Member* m = membersOf(*h.object).find(rt::DefaultMemberDispid, CallKind::Method);
     if (!m) guarded([&]() -> int { throw rt::errNoSuchMember("(default member)"); });
-    return callMember(h, std::string(m->name), m->kind == CallKind::PropertyGet ? CallKind::PropertyGet : CallKind::Method,
-                      std::move(args), std::move(kwargs));
+    const CallKind kind = m->kind == CallKind::PropertyGet ? CallKind::PropertyGet : CallKind::Method;
+    return callMember(h, std::string(m->name), kind, std::move(args), std::move(kwargs));
 }
 
 py::object item(const Handle& h, py::handle index) {
@@ -216,7 +216,7 @@ py::object callMember(const Handle& target, const std::string& name, CallKind ki
         result = invoke(target, member, name, kind, values);
     } catch (...) {
         writeBack();
-        guarded([] () -> int { throw; });
+        guarded([]() -> int { throw; });
     }
     writeBack();
     return guarded([&] { return toPython(result); });

@@ -1,5 +1,6 @@
 #include "python/python_class.h"
 
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -82,6 +83,25 @@ void unregisterAll() {
     }
 }
 
+// How many positional parameters of a callable have no default; 0 where
+// Python cannot tell (a built-in without signature).
+size_t requiredPositionals(const py::object& callable) {
+    try {
+        py::module_ inspect = py::module_::import("inspect");
+        py::object parameter = inspect.attr("Parameter");
+        size_t required = 0;
+        for (py::handle p : inspect.attr("signature")(callable).attr("parameters").attr("values")()) {
+            py::object kind = p.attr("kind");
+            const bool positional = kind.is(parameter.attr("POSITIONAL_ONLY")) ||
+                                    kind.is(parameter.attr("POSITIONAL_OR_KEYWORD"));
+            if (positional && p.attr("default").is(parameter.attr("empty"))) ++required;
+        }
+        return required;
+    } catch (py::error_already_set&) {
+        return 0;
+    }
+}
+
 }  // namespace
 
 PythonObject::PythonObject(py::object target, std::string progId)
@@ -106,9 +126,11 @@ rt::Variant PythonObject::callMember(std::string_view name, rt::CallKind kind, r
             return toVariant(value);
         }
         // Arguments left out at the end are left out in Python too, so that
-        // the method's own defaults apply.
+        // the method's own defaults apply; a parameter without default gets
+        // sarn10b.Missing.
         size_t given = args.size();
         while (given > 0 && args[given - 1].isMissing()) --given;
+        given = std::clamp(requiredPositionals(value), given, args.size());
         py::tuple pythonArgs(given);
         for (size_t i = 0; i < given; ++i) pythonArgs[i] = toPython(args[i]);
         return toVariant(value(*pythonArgs));
@@ -121,7 +143,8 @@ void defineRegistration(py::module_& m) {
     m.def(
         "register",
         [](const std::string& progId, py::object cls) {
-            if (!PyCallable_Check(cls.ptr())) raise(rt::Error(rt::errnum::TypeMismatch, "Type mismatch: the class is not callable", "sarn10b"));
+            if (!PyCallable_Check(cls.ptr()))
+                raise(rt::Error(rt::errnum::TypeMismatch, "Type mismatch: the class is not callable", "sarn10b"));
             // Each creation calls cls() with the GIL taken; the factory drops
             // its reference to cls the same way.
             auto holder = std::shared_ptr<py::object>(new py::object(std::move(cls)), [](py::object* p) {

@@ -7,6 +7,7 @@
 #include "python/errors.h"
 #include "python/objects.h"
 
+#include <QThread>
 #include <QTreeView>
 #include <QTreeWidget>
 #include <QtGlobal>
@@ -40,6 +41,12 @@ void defineQt(py::module_& qt) {
         "tree_view",
         [](py::handle widget) {
             auto* view = static_cast<QTreeView*>(widgetAddress(widget, "QTreeView"));
+            // A widget is used on its own thread only, the one of Qt's
+            // application object.
+            if (view->thread() != QThread::currentThread())
+                raise(rt::Error(WrongThreadNumber,
+                                "The widget belongs to another thread: use it on the thread that made it",
+                                "sarn10b.qt"));
             rt::ObjectRef tv;
             if (auto* items = qobject_cast<QTreeWidget*>(view))
                 tv = rt::ObjectRef(rt::make<qt_tree::QtTreeView>(items));

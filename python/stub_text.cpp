@@ -181,7 +181,8 @@ std::string stubText() {
     std::string out = StubHead;
     for (const auto& e : lib.enums) {
         out += "class " + std::string(e.name) + "(enum.IntEnum):\n";
-        for (const auto& [name, value] : e.values) out += "    " + std::string(name) + " = " + std::to_string(value) + "\n";
+        for (const auto& [name, value] : e.values)
+            out += "    " + std::string(name) + " = " + std::to_string(value) + "\n";
         out += "\n";
         for (const auto& [name, value] : e.values) out += std::string(name) + ": " + std::string(e.name) + "\n";
         out += "\n";

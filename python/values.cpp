@@ -29,7 +29,8 @@ rt::Variant fromInt(py::handle value) {
 rt::Variant fromText(py::handle value) {
     // Bytes that are no UTF-8 came in as lone surrogates and go back as the
     // same bytes.
-    py::object bytes = py::reinterpret_steal<py::object>(PyUnicode_AsEncodedString(value.ptr(), "utf-8", "surrogateescape"));
+    py::object bytes =
+        py::reinterpret_steal<py::object>(PyUnicode_AsEncodedString(value.ptr(), "utf-8", "surrogateescape"));
     if (!bytes) {
         PyErr_Clear();
         throw rt::errTypeMismatch();

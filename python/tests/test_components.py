@@ -28,13 +28,23 @@ class ErrorHandlerTest(ManagerTest):
         # argument is left out, so the method's own default applies.
         self.assertEqual(call["args"], ("", 0, "", 0, "left out"))
 
-    def test_a_click_reports_through_the_python_handler(self):
-        self.add_section()
-        self.add_item("S1", "CBbold", "Bold")
-        self.manager.TaginToolTip = -1
-        self.tv.ClickNode("CBbold")
-        self.assertEqual(self.image_of("CBbold"), "chkon")
-        self.assertEqual(self.reports(), [])
+    def test_a_parameter_without_default_receives_missing_for_the_eighth(self):
+        received = []
+
+        class EightRequired:
+            def ErrorHandlerMessageKw(self, app, err, text3, site, number5, text6, number7, optional8):
+                received.append((site, optional8))
+
+        class SevenOnly:
+            def ErrorHandlerMessageKw(self, app, err, text3, site, number5, text6, number7):
+                received.append((site, "seven"))
+
+        self.manager.TreeViewObject = None
+        for handler in [EightRequired, SevenOnly]:
+            sarn10b.register(HANDLER_ID, handler)
+            self.manager.Refresh()
+        site = "czAmbrTVS.Refresh"
+        self.assertEqual(received, [(site, sarn10b.Missing)] * 2 + [(site, "seven")] * 2)
 
     def test_an_exception_in_the_handler_is_the_failure_of_the_report(self):
         self.manager.TreeViewObject = None
@@ -52,6 +62,20 @@ class ErrorHandlerTest(ManagerTest):
                 self.assertIs(caught.exception.__cause__, exception)
                 # The failing report ends the operation: no second report.
                 self.assertEqual(len(self.reports()), 1)
+
+    def test_one_object_of_the_host_can_serve_every_report(self):
+        class Counting:
+            def __init__(self):
+                self.sites = []
+
+            def ErrorHandlerMessageKw(self, app, err, text3, site, *rest):
+                self.sites.append(site)
+
+        handler = Counting()
+        sarn10b.register(HANDLER_ID, lambda: handler)
+        self.manager.TreeViewObject = None
+        self.manager.Refresh()
+        self.assertEqual(handler.sites, ["czAmbrTVS.Refresh"] * 2)
 
     def test_a_handler_without_the_operation_fails_the_report_with_438(self):
         class Empty:

@@ -2,6 +2,7 @@
 library on the program's own widgets, both kinds of view."""
 
 import gc
+import threading
 import unittest
 
 from support import ManagerTest, RecordingHandler, sarn10b
@@ -47,6 +48,25 @@ class SameQtTest(unittest.TestCase):
         self.assertEqual(caught.exception.number, 13)
         with self.assertRaises(sarn10b.Error):
             sarn10b.qt.tree_view("a tree")
+
+
+@unittest.skipUnless(HAS_QT, "PyQt6 or the module's Qt part is missing")
+class QtThreadTest(unittest.TestCase):
+    def test_a_widget_is_taken_on_its_own_thread_only(self):
+        application()
+        widget = QTreeView()
+        outcome = []
+
+        def take():
+            try:
+                sarn10b.qt.tree_view(widget)
+            except sarn10b.Error as e:
+                outcome.append(e.number)
+
+        t = threading.Thread(target=take)
+        t.start()
+        t.join()
+        self.assertEqual(outcome, [-2147417842])
 
 
 class QtTreeCases:

@@ -94,7 +94,9 @@ int32_t NodeStore::indexOf(const rt::Variant& keyOrPosition) const {
         return found;
     }
     if (keyOrPosition.isObject()) throw rt::errTypeMismatch();
-    int32_t position = rt::toInt32(keyOrPosition);
+    // A walk by position hands its 16-bit counter, node after node.
+    const auto* counter = std::get_if<int16_t>(&keyOrPosition.storage());
+    const int32_t position = counter ? *counter : rt::toInt32(keyOrPosition);
     if (position < 1 || position > count()) throw errIndexOutOfBounds();
     return position - 1;
 }

@@ -159,6 +159,12 @@ public:
     [[nodiscard]] rt::Variant exchangeTag(int32_t index, const rt::Variant& tag);
     virtual int16_t expanded(int32_t index) const;
     virtual void setExpanded(int32_t index, int16_t expanded);
+    // Setting the node's open state runs no outside code (no widget is told
+    // of it), so that the node need not hold the view for the call.
+    virtual bool opensQuietly(int32_t index) const {
+        (void)index;
+        return false;
+    }
     virtual bool isSelected(int32_t index) const = 0;
     virtual void setSelected(int32_t index, int16_t selected) = 0;
 

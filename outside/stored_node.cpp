@@ -68,7 +68,13 @@ rt::Ref<TreeNode> StoredNode::Parent() {
 int32_t StoredNode::Children() { return record().children; }
 int16_t StoredNode::Expanded() { return current().expanded(index_); }
 // Opening, closing and selecting may make a widget emit signals.
-void StoredNode::setExpanded(int16_t expanded) { live()->setExpanded(index_, expanded); }
+void StoredNode::setExpanded(int16_t expanded) {
+    NodeStore& s = current();
+    if (s.opensQuietly(index_))
+        s.setExpanded(index_, expanded);
+    else
+        live()->setExpanded(index_, expanded);
+}
 int16_t StoredNode::Selected() { return current().isSelected(index_) ? rt::True16 : rt::False16; }
 void StoredNode::setSelected(int16_t selected) { live()->setSelected(index_, selected); }
 

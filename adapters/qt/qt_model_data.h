@@ -61,6 +61,8 @@ struct ModelData final : ViewData {
     void setImage(int32_t index, const rt::Variant& image) override;
     int16_t expanded(int32_t index) const override;
     void setExpanded(int32_t index, int16_t expanded) override;
+    // Only a node with children opens in the widget.
+    bool opensQuietly(int32_t index) const override { return nodes[index].children == 0; }
     bool isSelected(int32_t index) const override;
     void setSelected(int32_t index, int16_t selected) override;
 

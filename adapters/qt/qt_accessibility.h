@@ -93,13 +93,15 @@ public:
     ItemState describe(const QModelIndex& index) const { return describe_(index); }
     void click(const QModelIndex& index) const { click_(index); }
     QString note(const QModelIndex& index) const { return note_ ? note_(index) : QString(); }
-    QTreeView* view() const { return view_; }
+    // None once the view is being destroyed: a widget half destroyed is no
+    // longer a tree view, and Qt may still ask about it then.
+    QTreeView* view() const { return qobject_cast<QTreeView*>(view_.data()); }
 
 private:
     friend class AccessibleTree;
     friend AccessibleTree* describedTree(QObject* object);
 
-    QPointer<QTreeView> view_;
+    QPointer<QObject> view_;
     const QObject* registeredAs_;  // the view's address, which outlives it
     Describe describe_;
     Click click_;

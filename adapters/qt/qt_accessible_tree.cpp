@@ -66,7 +66,7 @@ AccessibleTree::~AccessibleTree() {
         if (id) QAccessible::deleteAccessibleInterface(id);
 }
 
-QTreeView* AccessibleTree::view() const { return static_cast<QTreeView*>(widget()); }
+QTreeView* AccessibleTree::view() const { return qobject_cast<QTreeView*>(object()); }
 
 void AccessibleTree::watchView() {
     QTreeView* v = view();

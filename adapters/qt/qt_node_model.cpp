@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QEvent>
 #include <QMetaObject>
+#include <QTreeView>
 #include <algorithm>
 #include <utility>
 
@@ -151,6 +152,16 @@ void NodeModel::imageChanged(int32_t node) {
 
 void NodeModel::tellImageChanges() {
     const std::vector<Run> runs = std::exchange(changed_, {});
+    // The widget asks the model about every row of a change, which costs it
+    // about three times what laying out one row costs; unless a layout of
+    // all rows is due anyway: then it only notes the change. For a change of
+    // at least half the nodes, that layout (asked for by expanding nothing)
+    // is the cheaper way.
+    size_t rows = 0;
+    for (const Run& run : runs) rows += static_cast<size_t>(run.last - run.first + 1);
+    QTreeView* widget = data_->view;
+    if (rows >= 64 && 2 * rows >= data_->nodes.size() && widget && widget->model() == this)
+        widget->expandRecursively(QModelIndex(), 0);
     for (const Run& run : runs) {
         const QModelIndex owner = nodeIndex(run.owner);
         emit dataChanged(index(run.first, 0, owner), index(run.last, 0, owner), {Qt::DecorationRole});

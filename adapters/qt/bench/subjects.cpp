@@ -90,7 +90,11 @@ struct ReadBack {
 
 class HandModelSubject final : public Subject {
 public:
-    explicit HandModelSubject(bool icons) : model_(icons, stateIcon("chkon"), stateIcon("chkoff")) {
+    // With relayout, a change of most rows first asks the widget for a
+    // layout of all rows, which then spares it the questions about each
+    // changed row.
+    HandModelSubject(bool icons, bool relayout)
+        : model_(icons, stateIcon("chkon"), stateIcon("chkoff")), relayout_(relayout) {
         prepareView(view_);
         view_.setModel(&model_);
         view_.setExpanded(model_.sectionIndex(), true);
@@ -110,9 +114,11 @@ public:
     }
     void reset() override { model_.clear(); view_.setExpanded(model_.sectionIndex(), true); }
     void setAll(bool on) override {
+        layOutAll();
         model_.setStates([on](size_t, bool) { return on; });
     }
     void invert() override {
+        layOutAll();
         model_.setStates([](size_t, bool was) { return !was; });
     }
     void selectOption(const std::string&, size_t row) override {
@@ -137,7 +143,12 @@ public:
     }
 
 private:
+    void layOutAll() {
+        if (relayout_ && model_.items().size() >= 64) view_.expandRecursively(QModelIndex(), 0);
+    }
+
     HandModel model_;
+    bool relayout_;
     QTreeView view_;
     ReadBack read_;
 };
@@ -337,9 +348,11 @@ std::unique_ptr<Subject> makeSubject(Way way) {
         case Way::ManagerOnMemory:
             return std::make_unique<ManagerSubject>(way);
         case Way::HandModelIcons:
-            return std::make_unique<HandModelSubject>(true);
+            return std::make_unique<HandModelSubject>(true, false);
+        case Way::HandModelIconsRelayout:
+            return std::make_unique<HandModelSubject>(true, true);
         case Way::HandModelChecks:
-            return std::make_unique<HandModelSubject>(false);
+            return std::make_unique<HandModelSubject>(false, false);
         case Way::StandardModel:
             return std::make_unique<StandardModelSubject>();
         case Way::DirectCheckState:

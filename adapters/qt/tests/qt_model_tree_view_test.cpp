@@ -4,6 +4,7 @@
 #include <QAbstractItemModelTester>
 #include <QApplication>
 #include <QSignalSpy>
+#include <QScrollBar>
 #include <QStandardItemModel>
 #include <gtest/gtest.h>
 
@@ -158,6 +159,49 @@ TEST_F(QtModelTreeViewTest, PictureChangesAreToldPerRunOfChangedRows) {
         runs.emplace_back(change[0].value<QModelIndex>().row(), change[1].value<QModelIndex>().row());
     EXPECT_EQ(runs, (std::vector<std::pair<int, int>>{{0, 1}, {4, 4}}));
     EXPECT_EQ(items[4]->Image(), rt::Variant("on"));
+}
+
+// A change of most rows has the widget lay its rows out again instead of
+// asking about each: it is still told to every view, painted, and the
+// widget keeps its rows, current row and scrolling.
+TEST_F(QtModelTreeViewTest, AChangeOfMostRowsIsToldAndPaintedAfterOneLayout) {
+    auto list = rt::make<tree::ImageList>();
+    for (const char* key : {"on", "off"}) list->ListImages()->Add(rt::Missing{}, key, rt::make<rt::Picture>(rt::PictureType::Bitmap, 16, 16));
+    subject.view->SetImageList(list);
+    add(rt::Missing{}, 0, "S");
+    std::vector<rt::Ref<tree::TreeNode>> items;
+    for (int i = 0; i < 200; ++i) items.push_back(add("S", tree::tvwChild, "C" + std::to_string(i)));
+    for (auto& item : items) item->setImage("off");
+    QTreeView* widget = subject.widget();
+    widget->expand(indexOf("S"));
+    widget->setCurrentIndex(indexOf("C40"));
+    widget->scrollTo(indexOf("C40"), QAbstractItemView::PositionAtTop);
+    QApplication::processEvents();
+    const int scrolled = widget->verticalScrollBar()->value();
+    ASSERT_GT(scrolled, 0);
+
+    struct Paints : QObject {
+        int count = 0;
+        bool eventFilter(QObject*, QEvent* e) override {
+            if (e->type() == QEvent::Paint) ++count;
+            return false;
+        }
+    } paints;
+    widget->viewport()->installEventFilter(&paints);
+    QSignalSpy changes(model(), &QAbstractItemModel::dataChanged);
+    for (auto& item : items) item->setImage("on");
+    for (int pass = 0; pass < 10; ++pass) QApplication::processEvents();
+    widget->viewport()->removeEventFilter(&paints);
+
+    ASSERT_EQ(changes.count(), 1);
+    EXPECT_EQ(changes[0][0].value<QModelIndex>().row(), 0);
+    EXPECT_EQ(changes[0][1].value<QModelIndex>().row(), 199);
+    EXPECT_GE(paints.count, 1);
+    EXPECT_EQ(widget->indexBelow(indexOf("C40")), indexOf("C41"));
+    EXPECT_EQ(widget->currentIndex(), indexOf("C40"));
+    EXPECT_EQ(widget->verticalScrollBar()->value(), scrolled);
+    EXPECT_TRUE(widget->visualRect(indexOf("C41")).isValid());
+    subject.checkInvariants();
 }
 
 TEST_F(QtModelTreeViewTest, TheModelShowsTextPictureAndKeyAndTakesTheUsersEdits) {

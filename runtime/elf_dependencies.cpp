@@ -63,7 +63,7 @@ ElfDependencies readElfDependencies(const ElfReader& read, const std::string& fi
     const uint64_t phoff = elf.field(header, elf.wide ? 32 : 28, elf.wide ? 8 : 4);
     const uint64_t phentsize = elf.field(header, elf.wide ? 54 : 42, 2);
     const uint64_t phnum = elf.field(header, elf.wide ? 56 : 44, 2);
-    if (phentsize < (elf.wide ? 56u : 32u)) throw elf.bad("its program headers are too small");
+    if (phentsize < (elf.wide ? 56u : 32u) || phentsize > 256) throw elf.bad("its program headers have an odd size");
     const std::string table = elf.bytes(phoff, phentsize * phnum);
 
     std::vector<Segment> loads;

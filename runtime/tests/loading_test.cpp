@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -273,6 +274,24 @@ TEST_F(LoadingTest, WhatIsNotASharedLibraryIsRefusedBeforeLoading) {
         EXPECT_NE(why.find(c.expected), std::string::npos) << why;
     }
     EXPECT_FALSE(ran());
+}
+
+// The loader reads an empty run-path entry as the working folder.
+TEST(BuildRunPathTest, TheProgramsAndLibrariesOfTheBuildHaveNoEmptyEntry) {
+    for (const char* file : {REGSERVER, RUNTIME_FILE, MARKER_FILE}) {
+        SCOPED_TRACE(file);
+        std::ifstream in(file, std::ios::binary);
+        const std::string bytes((std::istreambuf_iterator<char>(in)), {});
+        const auto deps = rt::readElfDependencies(
+            [&](uint64_t offset, size_t size, char* out) {
+                if (offset > bytes.size() || size > bytes.size() - offset) return false;
+                std::copy_n(bytes.data() + offset, size, out);
+                return true;
+            },
+            file);
+        EXPECT_FALSE(deps.needed.empty()) << "the reader found what it needs";
+        for (const auto& entry : deps.runPath) EXPECT_FALSE(entry.empty());
+    }
 }
 
 }  // namespace

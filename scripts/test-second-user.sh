@@ -39,7 +39,6 @@ for account in "$victim" "$attacker"; do
 done
 vhome=$(getent passwd "$victim" | cut -d: -f6)
 chmod 0755 "$vhome"  # as on many machines: others may look in, not write
-vuid=$(id -u "$victim")
 auid=$(id -u "$attacker")
 
 libdir=$(sed -n 's/^CMAKE_INSTALL_LIBDIR:PATH=//p' "$build/CMakeCache.txt")

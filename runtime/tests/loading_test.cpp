@@ -226,6 +226,14 @@ TEST_F(LoadingTest, LibrariesFoundThroughTheRunPathAreCheckedLikeTheServer) {
         EXPECT_EQ(errorNumberOf([&] { rt::callServerEntry((folder / "server.so").string(), "DllRegisterServer"); }), 429);
         fs::permissions(c.library, fs::perms::others_write, fs::perm_options::remove);
     }
+    // A filter library is loaded with the server like a needed one.
+    const fs::path filtered = probeFolder(PROBE_filter, "filtered");
+    fs::copy_file(MARKER_FILE, filtered / "libfilter.so");
+    EXPECT_EQ(errorTextOf([&] { rt::checkServerCode((filtered / "server.so").string()); }), "");
+    fs::permissions(filtered / "libfilter.so", fs::perms::others_write, fs::perm_options::add);
+    const std::string filterWhy = errorTextOf([&] { rt::checkServerCode((filtered / "server.so").string()); });
+    EXPECT_NE(filterWhy.find("libfilter.so can be written by others than its owner"), std::string::npos) << filterWhy;
+
     if (::geteuid() != 0) GTEST_SKIP() << "SKIPPED (needs root): a library of another user";
     ASSERT_EQ(::chown((folder / "libmarker.so").c_str(), Nobody, Nobody), 0);
     const std::string why = errorTextOf([&] { rt::checkServerCode((folder / "server.so").string()); });

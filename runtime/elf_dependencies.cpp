@@ -9,6 +9,8 @@ namespace {
 
 constexpr uint32_t PtLoad = 1, PtDynamic = 2;
 constexpr uint64_t DtNull = 0, DtNeeded = 1, DtStrtab = 5, DtStrsz = 10, DtRpath = 15, DtRunpath = 29;
+// Filter libraries: the loader loads these with the object, like needed ones.
+constexpr uint64_t DtAuxiliary = 0x7ffffffd, DtFilter = 0x7fffffff;
 constexpr uint16_t EtDyn = 3;
 constexpr uint64_t MaxStringTable = 16u << 20;
 constexpr uint64_t MaxDynamicEntries = 1u << 16;
@@ -63,7 +65,7 @@ ElfDependencies readElfDependencies(const ElfReader& read, const std::string& fi
     const uint64_t phoff = elf.field(header, elf.wide ? 32 : 28, elf.wide ? 8 : 4);
     const uint64_t phentsize = elf.field(header, elf.wide ? 54 : 42, 2);
     const uint64_t phnum = elf.field(header, elf.wide ? 56 : 44, 2);
-    if (phentsize < (elf.wide ? 56u : 32u)) throw elf.bad("its program headers are too small");
+    if (phentsize < (elf.wide ? 56u : 32u) || phentsize > 256) throw elf.bad("its program headers have an odd size");
     const std::string table = elf.bytes(phoff, phentsize * phnum);
 
     std::vector<Segment> loads;
@@ -97,7 +99,7 @@ ElfDependencies readElfDependencies(const ElfReader& read, const std::string& fi
         const uint64_t tag = elf.field(entries, at, entrySize / 2);
         const uint64_t value = elf.field(entries, at + entrySize / 2, entrySize / 2);
         if (tag == DtNull) break;
-        if (tag == DtNeeded) needed.push_back(value);
+        if (tag == DtNeeded || tag == DtAuxiliary || tag == DtFilter) needed.push_back(value);
         if (tag == DtRunpath) runpath.push_back(value);
         if (tag == DtRpath) rpath.push_back(value);
         if (tag == DtStrtab) {

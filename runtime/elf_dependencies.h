@@ -1,7 +1,8 @@
 #pragma once
 // What a shared library asks the dynamic loader to load with it: the names
-// it needs (DT_NEEDED) and the folders it names to find them in (DT_RUNPATH
-// and DT_RPATH), read from its program headers as the loader reads them.
+// it needs (DT_NEEDED, and the filters DT_FILTER and DT_AUXILIARY) and the
+// folders it names to find them in (DT_RUNPATH and DT_RPATH), read from its
+// program headers as the loader reads them.
 // Only the standard library: the bytes come through a reader.
 
 #include <cstddef>

@@ -67,8 +67,8 @@ struct Found {
     uint32_t code = 0;
 };
 
-Found firstUnsafe(const std::string& text, bool allowTab) {
-    for (size_t i = 0; i < text.size();) {
+Found firstUnsafe(const std::string& text, bool allowTab, size_t from = 0) {
+    for (size_t i = from; i < text.size();) {
         const auto c = static_cast<unsigned char>(text[i]);
         if (c < 0x80) {
             if ((c < 0x20 && !(allowTab && c == '\t')) || c == 0x7f) return {i, 1, c};
@@ -122,8 +122,8 @@ void checkRegistryField(const std::string& field, const char* what) {
 std::string printable(const std::string& text) {
     std::string out;
     for (size_t i = 0; i < text.size();) {
-        const Found bad = firstUnsafe(text.substr(i), false);
-        const size_t end = bad.at == std::string::npos ? text.size() : i + bad.at;
+        const Found bad = firstUnsafe(text, false, i);
+        const size_t end = bad.at == std::string::npos ? text.size() : bad.at;
         for (; i < end; ++i) {
             if (text[i] == '\\') out += '\\';
             out += text[i];

@@ -1,3 +1,6 @@
+// POSIX only, like the registry files themselves.
+#if !defined(_WIN32)
+
 #include "runtime/registry_cache.h"
 
 #include <map>
@@ -41,3 +44,5 @@ void putFolderCache(const std::string& folder, FolderCache files) {
 }
 
 }  // namespace rt
+
+#endif  // !_WIN32

@@ -39,7 +39,6 @@ for account in "$victim" "$attacker"; do
 done
 vhome=$(getent passwd "$victim" | cut -d: -f6)
 chmod 0755 "$vhome"  # as on many machines: others may look in, not write
-vuid=$(id -u "$victim")
 auid=$(id -u "$attacker")
 
 libdir=$(sed -n 's/^CMAKE_INSTALL_LIBDIR:PATH=//p' "$build/CMakeCache.txt")
@@ -173,7 +172,7 @@ check "the victim registers the package's server" as_victim "$regserver" registe
 check "and creates a class by name" as_victim "$work/create" "$progid"
 nothing_ran "a plain registration"
 
-echo "== 1: a server in a folder others can write, swapped for a link beside a planted library (at ${SECONDS}s)"
+echo "== a server in a folder others can write, swapped for a link beside a planted library (at ${SECONDS}s)"
 team=$work/team
 mkdir -p "$team" && chmod 0777 "$team"
 cp "$server" "$team/libsarn10b.so"
@@ -187,10 +186,10 @@ refused "the victim's registration is refused" "$team can be written by others" 
   as_victim "$regserver" register "$team/libsarn10b.so"
 refused "root's registration is refused" "$team can be written by others" \
   "$regserver" --registry "$sysreg" register "$team/libsarn10b.so"
-nothing_ran "finding 1"
+nothing_ran "a link beside a planted library"
 rm -f "$vfolder/Team-1.server"
 
-echo "== 2: the server swapped between check and load, 30 rounds each (at ${SECONDS}s)"
+echo "== the server swapped between check and load, 30 rounds each (at ${SECONDS}s)"
 race=$work/race
 mkdir -p "$race" && chown "$attacker:" "$race"
 as_attacker sh -c "cp '$server' '$race/libsarn10b.so' && cp '$work/marker.so' '$race/evil.so'"
@@ -205,7 +204,7 @@ for round in $(seq 30); do
 done
 wait "$swapper"
 echo "   (the attacker made $(cat "$work/swaps") exchanges)"
-nothing_ran "finding 2 in the attacker's folder"
+nothing_ran "an exchange in the attacker's folder"
 # In a sticky shared folder the victim's own files cannot be swapped.
 shared=$work/shared
 mkdir -p "$shared" && chmod 1777 "$shared"
@@ -220,9 +219,9 @@ done
 wait "$swapper"
 check "the attacker could not exchange the victim's file" test "$(cat "$work/swaps")" = 0
 check "and the victim creates from it" as_victim "$work/create" "$progid"
-nothing_ran "finding 2 in a sticky folder"
+nothing_ran "an exchange in a sticky folder"
 
-echo "== 3: a world-writable folder two levels above the server (at ${SECONDS}s)"
+echo "== a world-writable folder two levels above the server (at ${SECONDS}s)"
 above=$work/above
 mkdir -p "$above/victim"
 chown "$victim:" "$above/victim"
@@ -233,10 +232,10 @@ as_attacker sh -c "mv '$above/victim' '$above/gone' && mkdir -p '$above/victim/l
   cp '$work/marker.so' '$above/victim/lib/sarn10b/libsarn10b.so'"
 refused "the victim's creation is refused" "$above can be written by others than its owner" \
   as_victim "$work/create" "$progid"
-nothing_ran "finding 3"
+nothing_ran "a folder above the server"
 as_victim "$regserver" register "$server" >/dev/null
 
-echo "== 4: a registry below a world-writable folder, swapped for a link to the victim's own files (at ${SECONDS}s)"
+echo "== a registry below a world-writable folder, swapped for a link to the victim's own files (at ${SECONDS}s)"
 open=$work/open
 mkdir -p "$open/victim" && chown "$victim:" "$open/victim" && chmod 0777 "$open"
 # An archive the victim downloaded and unpacked: the attacker wrote it.
@@ -248,10 +247,10 @@ as_attacker sh -c "mv '$open/victim' '$open/gone' && ln -s '$vhome/Downloads/arc
 refused "the victim's creation through that registry is refused" "$open can be written by others than its owner" \
   runuser -u "$victim" -- env -i PATH=/usr/bin:/bin HOME="$vhome" SARN_REGISTRY="$open/victim/registry" \
   "$work/create" "$progid"
-nothing_ran "finding 4"
+nothing_ran "a registry below a world-writable folder"
 rm -rf "$vhome/Downloads/archive"
 
-echo "== 5: the writers' lock held by another user (at ${SECONDS}s)"
+echo "== the writers' lock held by another user (at ${SECONDS}s)"
 # Each holds for longer than a writer would wait, then lets go by itself.
 as_attacker flock -x "$vfolder" sleep 8 >/dev/null 2>&1 &
 holder=$!
@@ -267,7 +266,7 @@ check "root unregisters while the attacker locks the system folder" \
   "$regserver" --registry "$sysreg" unregister "$server"
 check "neither waited for the attacker" test $((SECONDS - start)) -lt 5
 wait "$holder" "$sysholder" || true
-nothing_ran "finding 5"
+nothing_ran "the writers' lock"
 
 as_victim "$regserver" unregister "$server" >/dev/null 2>&1 || true
 as_victim "$regserver" unregister "$shared/victim-lib/sarn10b/libsarn10b.so" >/dev/null 2>&1 || true

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -225,6 +226,14 @@ TEST_F(LoadingTest, LibrariesFoundThroughTheRunPathAreCheckedLikeTheServer) {
         EXPECT_EQ(errorNumberOf([&] { rt::callServerEntry((folder / "server.so").string(), "DllRegisterServer"); }), 429);
         fs::permissions(c.library, fs::perms::others_write, fs::perm_options::remove);
     }
+    // A filter library is loaded with the server like a needed one.
+    const fs::path filtered = probeFolder(PROBE_filter, "filtered");
+    fs::copy_file(MARKER_FILE, filtered / "libfilter.so");
+    EXPECT_EQ(errorTextOf([&] { rt::checkServerCode((filtered / "server.so").string()); }), "");
+    fs::permissions(filtered / "libfilter.so", fs::perms::others_write, fs::perm_options::add);
+    const std::string filterWhy = errorTextOf([&] { rt::checkServerCode((filtered / "server.so").string()); });
+    EXPECT_NE(filterWhy.find("libfilter.so can be written by others than its owner"), std::string::npos) << filterWhy;
+
     if (::geteuid() != 0) GTEST_SKIP() << "SKIPPED (needs root): a library of another user";
     ASSERT_EQ(::chown((folder / "libmarker.so").c_str(), Nobody, Nobody), 0);
     const std::string why = errorTextOf([&] { rt::checkServerCode((folder / "server.so").string()); });
@@ -273,6 +282,24 @@ TEST_F(LoadingTest, WhatIsNotASharedLibraryIsRefusedBeforeLoading) {
         EXPECT_NE(why.find(c.expected), std::string::npos) << why;
     }
     EXPECT_FALSE(ran());
+}
+
+// The loader reads an empty run-path entry as the working folder.
+TEST(BuildRunPathTest, TheProgramsAndLibrariesOfTheBuildHaveNoEmptyEntry) {
+    for (const char* file : {REGSERVER, RUNTIME_FILE, MARKER_FILE}) {
+        SCOPED_TRACE(file);
+        std::ifstream in(file, std::ios::binary);
+        const std::string bytes((std::istreambuf_iterator<char>(in)), {});
+        const auto deps = rt::readElfDependencies(
+            [&](uint64_t offset, size_t size, char* out) {
+                if (offset > bytes.size() || size > bytes.size() - offset) return false;
+                std::copy_n(bytes.data() + offset, size, out);
+                return true;
+            },
+            file);
+        EXPECT_FALSE(deps.needed.empty()) << "the reader found what it needs";
+        for (const auto& entry : deps.runPath) EXPECT_FALSE(entry.empty());
+    }
 }
 
 }  // namespace

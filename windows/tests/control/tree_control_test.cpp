@@ -447,17 +447,18 @@ std::string expectedImages() {
 // Closes the message box that the manager shows and records its title and
 // text, as a user reading it and pressing OK.
 std::vector<std::string> boxes;
+BOOL CALLBACK closeIfMessageBox(HWND w, LPARAM) {
+    wchar_t cls[16] = {}, title[256] = {}, text[512] = {};
+    GetClassNameW(w, cls, 16);
+    if (lstrcmpW(cls, L"#32770") != 0 || !IsWindowVisible(w)) return TRUE;
+    GetWindowTextW(w, title, 256);
+    GetDlgItemTextW(w, 0xFFFF, text, 512);
+    boxes.push_back(win::narrow(std::wstring(title)) + ": " + win::narrow(std::wstring(text)));
+    PostMessageW(w, WM_COMMAND, IDOK, 0);
+    return FALSE;
+}
 void CALLBACK closeMessageBox(HWND, UINT, UINT_PTR timer, DWORD) {
-    EnumThreadWindows(GetCurrentThreadId(), [](HWND w, LPARAM) -> BOOL {
-        wchar_t cls[16] = {}, title[256] = {}, text[512] = {};
-        GetClassNameW(w, cls, 16);
-        if (lstrcmpW(cls, L"#32770") != 0 || !IsWindowVisible(w)) return TRUE;
-        GetWindowTextW(w, title, 256);
-        GetDlgItemTextW(w, 0xFFFF, text, 512);
-        boxes.push_back(win::narrow(std::wstring(title)) + ": " + win::narrow(std::wstring(text)));
-        PostMessageW(w, WM_COMMAND, IDOK, 0);
-        return FALSE;
-    }, 0);
+    EnumThreadWindows(GetCurrentThreadId(), closeIfMessageBox, 0);
     if (!boxes.empty()) KillTimer(nullptr, timer);
 }
 

@@ -146,7 +146,7 @@ if [ ! -f "$out64/build.ninja" ]; then
   cmake -S windows -B "$out64" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
     -DCMAKE_TOOLCHAIN_FILE="$root/windows/toolchain-mingw64.cmake" -DSARN_HOST_TOOLS="$out64/host" >/dev/null
 fi
-cmake --build "$out64" -j "$jobs" --target "${servers[@]}" >/dev/null
+cmake --build "$out64" -j "$jobs" --target "${servers[@]}" sarn_control native_client >/dev/null
 for server in "${servers[@]}"; do
   regsvr32_32 "$(winpath "$out/$server.dll")" || fail "32-bit regsvr32 $server.dll"
   regsvr32_64 "$(winpath "$out64/$server.dll")" || fail "64-bit regsvr32 $server.dll"
@@ -194,3 +194,4 @@ if [ "$failures" -ne 0 ]; then
   exit 1
 fi
 echo "== all 32-bit Windows tests passed (at ${SECONDS}s)"
+scripts/test-windows-setup.sh

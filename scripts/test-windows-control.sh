@@ -9,7 +9,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
-out=$root/build-windows
+out=${SARN_WINDOWS_OUT:-$root/build-windows}  # build-windows32 with SARN_WINE_BITS=32
 
 if [ "${1:-}" != --inside-display ]; then
   if ! command -v xvfb-run >/dev/null; then

@@ -8,7 +8,8 @@
 # (files, classes, programmatic identifiers, type libraries, the uninstall
 # entry), while what was there before stays: a file of the user's in the
 # program's folder, and an outside error-handler component already registered,
-# which the setup neither replaces nor removes.
+# which the setup neither replaces nor removes. A setup whose server cannot be
+# registered fails and leaves nothing.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -165,6 +166,30 @@ setup_round() {
 
 setup_round "setup into a fresh prefix" no
 setup_round "setup beside an outside component of the machine's own" yes
+
+# A server that cannot be registered: the setup fails and takes back all it did.
+echo "== a setup whose last server cannot be registered (at ${SECONDS}s)"
+rm -rf "$out/broken64"
+cp -r "$out/stage64" "$out/broken64"
+echo "not a program" >"$out/broken64/sarn_outside.dll"
+broken=$out/broken-setup.exe
+makensis -V2 -WX -DVERSION="$version" -DBIN32="$out/stage32" -DBIN64="$out/broken64" -DOUTFILE="$broken" \
+  windows/setup/sarn10b.nsi
+use_wine_prefix fresh
+status=0
+run_and_wait "$broken" /S || status=$?
+if [ "$status" -ne 0 ]; then
+  echo "ok   the setup reports the failed registration (exit code $status)"
+else
+  fail "the setup reported success although a server could not be registered"
+fi
+left_files=$(installed_files)
+[ -z "$left_files" ] || fail "the failed setup left files: $(tr '\n' ' ' <<<"$left_files")"
+left=$(classes_lines_naming "$servers_pattern")
+[ "$left" = 0 ] || fail "the failed setup left $left registry lines that name the servers"
+wine reg query "$uninstall_key" /reg:32 >/dev/null 2>&1 && fail "the failed setup left its uninstall entry"
+[ -z "$left_files" ] && [ "$left" = 0 ] && echo "ok   the failed setup left no file and no registration"
+wineserver -k 2>/dev/null || true
 
 if [ "$failures" -ne 0 ]; then
   echo "== $failures step(s) of the setup program failed"

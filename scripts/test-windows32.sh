@@ -194,4 +194,5 @@ if [ "$failures" -ne 0 ]; then
   exit 1
 fi
 echo "== all 32-bit Windows tests passed (at ${SECONDS}s)"
+SARN_WINDOWS_OUT=$out SARN_WINE_BITS=32 scripts/test-windows-control.sh
 scripts/test-windows-setup.sh

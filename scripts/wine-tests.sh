@@ -6,10 +6,16 @@ failures=0
 # The 64-bit builds run under Wine's 64-bit loader. Debian's `wine` starts the
 # 32-bit loader first when wine32 is installed, which then starts 32-bit
 # programs of the same name (cscript, regsvr32) that see only the 32-bit
-# registry; a `wine` of our own on PATH keeps every call here 64-bit.
-wine_shims=$out/wine-bin
+# registry; a `wine` of our own on PATH keeps every call here 64-bit. With
+# SARN_WINE_BITS=32 it is the 32-bit loader instead, for a script that tests
+# the 32-bit build with the 32-bit programs of those names.
+if [ "${SARN_WINE_BITS:-64}" = 32 ]; then
+  wine_shims=$out/wine-bin32 wine_loader=/usr/lib/wine/wine
+else
+  wine_shims=$out/wine-bin wine_loader=/usr/lib/wine/wine64
+fi
 mkdir -p "$wine_shims"
-printf '#!/bin/sh\nexec /usr/lib/wine/wine64 "$@"\n' >"$wine_shims/wine"
+printf '#!/bin/sh\nexec %s "$@"\n' "$wine_loader" >"$wine_shims/wine"
 chmod 755 "$wine_shims/wine"
 case ":$PATH:" in *":$wine_shims:"*) ;; *) export PATH=$wine_shims:$PATH ;; esac
 

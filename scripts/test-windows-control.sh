@@ -45,7 +45,7 @@ rm -f "$out/windows-demo.png"
 if log=$(timeout 120 wine "$out/sarn_demo.exe" --screenshot "$(winpath "$out/windows-demo.png")" 2>&1 | tr -d '\r') &&
    [ -s "$out/windows-demo.png" ] && grep -q 'OBrich "Save as rich text" \[opton\]' <<<"$log"; then
   printf '%s\n' "$log" | sed 's/^/     /'
-  echo "ok   the demo's session ran; its screenshot is build-windows/windows-demo.png"
+  echo "ok   the demo's session ran; its screenshot is ${out#"$root"/}/windows-demo.png"
 else
   printf '%s\n' "$log"
   fail "the demo's session"

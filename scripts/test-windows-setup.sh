@@ -73,6 +73,11 @@ installed_files() {
     -printf '%P\n' 2>/dev/null | sort
 }
 
+# Every file and folder of the prefix's drive, relative to the prefix.
+prefix_files() {
+  (cd "$WINEPREFIX" && find drive_c -print | LC_ALL=C sort)
+}
+
 check_image() {  # file, expected objdump format
   local format
   format=$(x86_64-w64-mingw32-objdump -f "$1" 2>/dev/null | sed -n 's/.*file format //p')
@@ -90,7 +95,8 @@ setup_round() {
     standins=0
     wine reg add "HKCR\\$foreign_progid\\CLSID" /ve /d "$foreign_clsid" /f >/dev/null 2>&1
   fi
-  mkdir -p "$WINEPREFIX/drive_c/users/Public"
+  wineserver -w
+  prefix_files >"$out/files-before.txt"
   run_and_wait "$setup" /S || fail "$name: the silent setup exited with $?"
 
   local expected=()
@@ -142,6 +148,16 @@ setup_round() {
     fail "$name: after uninstalling, the folders hold: $(tr '\n' ' ' <<<"$left_files")"
   fi
   [ -d "$WINEPREFIX/drive_c/Program Files/sarn10b" ] && fail "$name: the 64-bit folder is left"
+  # Nothing else is new on the drive but the user's file and the copy of the
+  # uninstaller that ran, which can only be deleted at the next start and is
+  # scheduled for that.
+  local new_files
+  new_files=$(LC_ALL=C comm -13 "$out/files-before.txt" <(prefix_files) |
+              grep -vxE 'drive_c/Program Files \(x86\)/sarn10b(/notes\.txt)?|drive_c/users/[^/]+/Temp/~nsu[^/]*\.tmp(/Un[^/]*\.exe)?' || true)
+  [ -z "$new_files" ] || fail "$name: after uninstalling, the drive holds new files: $(tr '\n' ' ' <<<"$new_files")"
+  if ! grep -q 'PendingFileRenameOperations.*~nsu.*Un[^\\]*\.exe' "$WINEPREFIX/system.reg"; then
+    fail "$name: the uninstaller's copy of itself is not scheduled for deletion"
+  fi
   run_counted "$name: after_unregister.vbs (32-bit host)" "${cscript32[@]}" "$(script after_unregister.vbs)"
   run_counted "$name: after_unregister.vbs (64-bit host)" "${cscript64[@]}" "$(script after_unregister.vbs)"
   local left

@@ -10,7 +10,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
-out=$root/build-windows
+out=${SARN_WINDOWS_OUT:-$root/build-windows}  # build-windows32 with SARN_WINE_BITS=32
 
 if [ "${1:-}" != --inside-display ]; then
   if ! command -v xvfb-run >/dev/null; then
@@ -48,7 +48,7 @@ rm -f "$out/windows-demo.png"
 if log=$(timeout 120 wine "$out/sarn_demo.exe" --screenshot "$(winpath "$out/windows-demo.png")" 2>&1 | tr -d '\r') &&
    [ -s "$out/windows-demo.png" ] && grep -q 'OBrich "Save as rich text" \[opton\]' <<<"$log"; then
   printf '%s\n' "$log" | sed 's/^/     /'
-  echo "ok   the demo's session ran; its screenshot is build-windows/windows-demo.png"
+  echo "ok   the demo's session ran; its screenshot is ${out#"$root"/}/windows-demo.png"
 else
   printf '%s\n' "$log"
   fail "the demo's session"

@@ -43,23 +43,6 @@ unset DISPLAY WAYLAND_DISPLAY
 . scripts/wine-tests.sh
 use_wine_prefix fresh
 
-# Runs a GoogleTest program: its own summary must say that every test passed.
-run_suite() {
-  local name=$1
-  shift
-  local output status=0
-  output=$("$@" 2>&1 | tr -d '\r') || status=$?
-  local summary
-  summary=$(printf '%s\n' "$output" | grep -E '^\[==========\] [0-9]+ tests? from .* ran' | tail -1 || true)
-  if [ -z "$summary" ] || [ "$status" -ne 0 ] || ! printf '%s\n' "$output" | grep -qE '^\[  PASSED  \] [0-9]+ tests?'; then
-    printf '%s\n' "$output" | grep -E '^\[  FAILED  \]|Failure|error' | head -40
-    fail "$name (status $status): ${summary:-no GoogleTest summary}"
-  else
-    local skipped
-    skipped=$(printf '%s\n' "$output" | grep -oE '^\[  SKIPPED \] [0-9]+ tests?' | grep -oE '[0-9]+' || echo 0)
-    echo "ok   $name: ${summary#\[==========\] }, $skipped skipped"
-  fi
-}
 servers=(sarn10b sarn_tree sarn_outside)
 
 echo "== the C++ suites under Wine (at ${SECONDS}s)"
@@ -92,9 +75,7 @@ for server in "${servers[@]}"; do
   wine regsvr32 /u /s "$(winpath "$out/$server.dll")" || fail "regsvr32 /u $server.dll"
 done
 run_counted after_unregister.vbs wine cscript //nologo "$(winpath "$root/windows/tests/scripts/after_unregister.vbs")"
-left=$(wine reg export 'HKEY_CLASSES_ROOT' "$(winpath "$out/classes.reg")" /y >/dev/null 2>&1;
-       iconv -f UTF-16LE -t UTF-8 "$out/classes.reg" 2>/dev/null | tr -d '\r' |
-       grep -ciE 'Sarn10B|SarnTree|3D1F2C70|KwBrenta10|DC2D02CB|E43FE17E|BBE2453E|6419B1F7|380405B7|40CD8B51|E532C398|7A1C059C|B9607827|96BB7F19|7CE6E4B5|D547E30A|0CE301AC|C71FCAF0|C1B08FD3|931DE632|66D62AB5|768DFD03|5A3A2964|C6EA3819|20C9CED4|BC549E90' || true)
+left=$(classes_lines_naming "$servers_pattern")
 if [ "$left" = 0 ]; then
   echo "ok   unregistering leaves no key of the three servers behind"
 else

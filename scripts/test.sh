@@ -45,3 +45,4 @@ scripts/test-second-user.sh build
 
 echo "== the library as a Windows component server, under Wine"
 scripts/test-windows.sh
+scripts/test-windows32.sh  # the 32-bit build, both side by side, and the setup program

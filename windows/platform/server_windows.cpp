@@ -8,6 +8,8 @@
 
 #include <cstdio>
 #include <cstring>
+#include <cwchar>
+#include <iterator>
 
 #include "runtime/err_object.h"
 #include "runtime/error.h"
@@ -105,6 +107,36 @@ void deleteTree(const std::wstring& key) {
     if (rc == ERROR_SUCCESS) RegDeleteKeyW(HKEY_CLASSES_ROOT, key.c_str());
 }
 
+// 32-bit and 64-bit servers of one library register side by side on 64-bit
+// Windows: class identifiers have a registry view for each bitness, while
+// programmatic identifiers and the type library's key are shared by both.
+// A server removes what is shared only when the other bitness's server is
+// not registered (on 32-bit Windows the other view flag is ignored and the
+// own view, already cleaned, is read).
+#ifdef _WIN64
+constexpr REGSAM otherView = KEY_WOW64_32KEY;
+constexpr SYSKIND ownSysKind = SYS_WIN64;
+constexpr const wchar_t* otherSysKind = L"win32";
+#else
+constexpr REGSAM otherView = KEY_WOW64_64KEY;
+constexpr SYSKIND ownSysKind = SYS_WIN32;
+constexpr const wchar_t* otherSysKind = L"win64";
+#endif
+constexpr const wchar_t* ownSysKindName = ownSysKind == SYS_WIN64 ? L"win64" : L"win32";
+
+bool keyExists(const std::wstring& key, REGSAM view) {
+    HKEY h = nullptr;
+    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_READ | view, &h) != ERROR_SUCCESS) return false;
+    RegCloseKey(h);
+    return true;
+}
+
+std::wstring lcidText(int32_t lcid) {
+    wchar_t text[16];
+    std::swprintf(text, std::size(text), L"%x", static_cast<unsigned>(lcid));
+    return text;
+}
+
 HMODULE moduleOf(const void* address) {
     HMODULE module = nullptr;
     GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
@@ -163,17 +195,30 @@ int32_t ServerModule::registerServer(const std::string& serverFile) {
 int32_t ServerModule::unregisterServer() {
     try {
         for (const auto& cls : description_.classes) {
-            deleteTree(L"CLSID\\" + braced(cls.clsid));
-            deleteTree(win::wide(cls.progId));
+            const std::wstring clsKey = L"CLSID\\" + braced(cls.clsid);
+            deleteTree(clsKey);
+            if (!keyExists(clsKey + L"\\InprocServer32", otherView)) deleteTree(win::wide(cls.progId));
         }
         if (description_.typeLibId.empty()) return hresult::Ok;
         const GUID libid = toGuid(description_.typeLibId);
         unsigned major = 1, minor = 0;
         std::sscanf(description_.typeLibVersion.c_str(), "%u.%u", &major, &minor);
+        const std::wstring versionKey = L"TypeLib\\" + braced(description_.typeLibId) + L"\\" +
+                                        win::wide(description_.typeLibVersion) + L"\\";
+        bool otherRegistered = false;
+        for (const std::wstring& lcid : {lcidText(description_.lcid), std::wstring(L"0")})
+            otherRegistered = otherRegistered || keyExists(versionKey + lcid + L"\\" + otherSysKind, 0);
+        if (otherRegistered) {
+            // The interfaces' keys and the library's own key serve the other
+            // server as well: only this bitness's file entry goes.
+            for (const std::wstring& lcid : {lcidText(description_.lcid), std::wstring(L"0")})
+                deleteTree(versionKey + lcid + L"\\" + ownSysKindName);
+            return hresult::Ok;
+        }
         // A library that is not registered (any more) is no failure here.
         UnRegisterTypeLib(libid, static_cast<WORD>(major), static_cast<WORD>(minor),
-                          static_cast<LCID>(description_.lcid), SYS_WIN64);
-        UnRegisterTypeLib(libid, static_cast<WORD>(major), static_cast<WORD>(minor), 0, SYS_WIN64);
+                          static_cast<LCID>(description_.lcid), ownSysKind);
+        UnRegisterTypeLib(libid, static_cast<WORD>(major), static_cast<WORD>(minor), 0, ownSysKind);
         return hresult::Ok;
     } catch (const Error& e) {
         return fail(e, hresult::SelfRegClass);
@@ -206,7 +251,7 @@ int32_t callServerEntry(const std::string& serverFile, const char* name) {
     // Loaded once and never unloaded: objects may outlive any caller.
     HMODULE module = LoadLibraryW(win::wide(serverFile).c_str());
     if (!module) throw Error(errnum::CannotCreate, "Cannot load the component server " + serverFile);
-    auto fn = reinterpret_cast<int32_t (*)()>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+    auto fn = reinterpret_cast<HRESULT(STDAPICALLTYPE*)()>(reinterpret_cast<void*>(GetProcAddress(module, name)));
     if (!fn) throw Error(errnum::CannotCreate, "The component server " + serverFile + " has no " + name);
     return fn();
 }

@@ -192,6 +192,8 @@ broken=$out/broken-setup.exe
 makensis -V2 -WX -DVERSION="$version" -DBIN32="$out/stage32" -DBIN64="$out/broken64" -DOUTFILE="$broken" \
   windows/setup/sarn10b.nsi
 use_wine_prefix fresh
+wineserver -w
+prefix_files >"$out/files-before.txt"
 status=0
 run_and_wait "$broken" /S || status=$?
 if [ "$status" -ne 0 ]; then
@@ -199,8 +201,8 @@ if [ "$status" -ne 0 ]; then
 else
   fail "the setup reported success although a server could not be registered"
 fi
-left_files=$(installed_files)
-[ -z "$left_files" ] || fail "the failed setup left files: $(tr '\n' ' ' <<<"$left_files")"
+left_files=$(LC_ALL=C comm -13 "$out/files-before.txt" <(prefix_files))
+[ -z "$left_files" ] || fail "the failed setup left on the drive: $(tr '\n' ' ' <<<"$left_files")"
 left=$(classes_lines_naming "$servers_pattern")
 [ "$left" = 0 ] || fail "the failed setup left $left registry lines that name the servers"
 wine reg query "$uninstall_key" /reg:32 >/dev/null 2>&1 && fail "the failed setup left its uninstall entry"

@@ -116,12 +116,15 @@ setup_round() {
     check_image "$WINEPREFIX/drive_c/Program Files (x86)/sarn10b/$server" pei-i386
     check_image "$WINEPREFIX/drive_c/Program Files/sarn10b/$server" pei-x86-64
   done
-  local entry
+  local entry listed
   entry=$(wine reg query "$uninstall_key" /reg:32 2>/dev/null | tr -d '\r')
-  if grep -q "DisplayName.*sarn10b $version" <<<"$entry" && grep -q 'UninstallString.*uninstall.exe' <<<"$entry"; then
+  # The platform's own tool for removing programs reads the same list.
+  listed=$(wine uninstaller --list 2>/dev/null | tr -d '\r')
+  if grep -q "DisplayName.*sarn10b $version" <<<"$entry" && grep -q 'UninstallString.*uninstall.exe' <<<"$entry" &&
+     grep -qx "sarn10b|||sarn10b $version" <<<"$listed"; then
     echo "ok   $name: the list of installed programs holds sarn10b $version with its uninstaller"
   else
-    fail "$name: no uninstall entry for sarn10b $version: $entry"
+    fail "$name: no uninstall entry for sarn10b $version: $entry / $listed"
   fi
 
   run_counted "$name: the 32-bit host creates every class from the 32-bit folder" \
@@ -177,6 +180,7 @@ setup_round() {
   for view in 32 64; do
     wine reg query "$uninstall_key" /reg:$view >/dev/null 2>&1 && fail "$name: the uninstall entry is left ($view-bit view)"
   done
+  wine uninstaller --list 2>/dev/null | grep -q sarn10b && fail "$name: the list of installed programs still names sarn10b"
   wineserver -k 2>/dev/null || true
 }
 

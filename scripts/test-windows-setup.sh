@@ -116,12 +116,15 @@ setup_round() {
     check_image "$WINEPREFIX/drive_c/Program Files (x86)/sarn10b/$server" pei-i386
     check_image "$WINEPREFIX/drive_c/Program Files/sarn10b/$server" pei-x86-64
   done
-  local entry
+  local entry listed
   entry=$(wine reg query "$uninstall_key" /reg:32 2>/dev/null | tr -d '\r')
-  if grep -q "DisplayName.*sarn10b $version" <<<"$entry" && grep -q 'UninstallString.*uninstall.exe' <<<"$entry"; then
+  # The platform's own tool for removing programs reads the same list.
+  listed=$(wine uninstaller --list 2>/dev/null | tr -d '\r')
+  if grep -q "DisplayName.*sarn10b $version" <<<"$entry" && grep -q 'UninstallString.*uninstall.exe' <<<"$entry" &&
+     grep -qx "sarn10b|||sarn10b $version" <<<"$listed"; then
     echo "ok   $name: the list of installed programs holds sarn10b $version with its uninstaller"
   else
-    fail "$name: no uninstall entry for sarn10b $version: $entry"
+    fail "$name: no uninstall entry for sarn10b $version: $entry / $listed"
   fi
 
   run_counted "$name: the 32-bit host creates every class from the 32-bit folder" \
@@ -177,6 +180,7 @@ setup_round() {
   for view in 32 64; do
     wine reg query "$uninstall_key" /reg:$view >/dev/null 2>&1 && fail "$name: the uninstall entry is left ($view-bit view)"
   done
+  wine uninstaller --list 2>/dev/null | grep -q sarn10b && fail "$name: the list of installed programs still names sarn10b"
   wineserver -k 2>/dev/null || true
 }
 
@@ -192,6 +196,8 @@ broken=$out/broken-setup.exe
 makensis -V2 -WX -DVERSION="$version" -DBIN32="$out/stage32" -DBIN64="$out/broken64" -DOUTFILE="$broken" \
   windows/setup/sarn10b.nsi
 use_wine_prefix fresh
+wineserver -w
+prefix_files >"$out/files-before.txt"
 status=0
 run_and_wait "$broken" /S || status=$?
 if [ "$status" -ne 0 ]; then
@@ -199,8 +205,8 @@ if [ "$status" -ne 0 ]; then
 else
   fail "the setup reported success although a server could not be registered"
 fi
-left_files=$(installed_files)
-[ -z "$left_files" ] || fail "the failed setup left files: $(tr '\n' ' ' <<<"$left_files")"
+left_files=$(LC_ALL=C comm -13 "$out/files-before.txt" <(prefix_files))
+[ -z "$left_files" ] || fail "the failed setup left on the drive: $(tr '\n' ' ' <<<"$left_files")"
 left=$(classes_lines_naming "$servers_pattern")
 [ "$left" = 0 ] || fail "the failed setup left $left registry lines that name the servers"
 wine reg query "$uninstall_key" /reg:32 >/dev/null 2>&1 && fail "the failed setup left its uninstall entry"

@@ -101,6 +101,8 @@ Var StandIns   ; 1 when this setup installs (or installed) the stand-ins
 !macroend
 
 Function RollBack
+  ; A process's own working folder cannot be removed.
+  SetOutPath "$TEMP"
   !insertmacro RemoveServers 32 "$INSTDIR"
   ${If} $Dir64 != ""
     !insertmacro RemoveServers 64 "$Dir64"

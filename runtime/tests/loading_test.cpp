@@ -16,24 +16,16 @@
 #include "runtime/server.h"
 #include "runtime/trusted_load.h"
 #include "runtime/trusted_path.h"
+#include "runtime/tests/registry_helpers.h"
 #include "testing/error_number.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using registry_tests::errorTextOf;
 using testing_support::errorNumberOf;
 
 constexpr uid_t Nobody = 65534;
-
-template <class F>
-std::string errorTextOf(F&& f) {
-    try {
-        f();
-    } catch (const rt::Error& e) {
-        return e.description();
-    }
-    return "";
-}
 
 class LoadingTest : public ::testing::Test {
 protected:

@@ -28,42 +28,21 @@
 #include "runtime/registry.h"
 #include "runtime/server.h"
 #include "runtime/variant.h"
+#include "runtime/tests/registry_helpers.h"
 #include "testing/error_number.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using registry_tests::readFile;
+using registry_tests::writeFile;
+using registry_tests::errorTextOf;
+using registry_tests::createdName;
 using testing_support::errorNumberOf;
 
 constexpr uid_t Nobody = 65534;
 constexpr const char* TypeLibA = "0A000000-0000-4000-8000-00000000000A";
 constexpr const char* TypeLibS = "05000000-0000-4000-8000-000000000005";
-
-std::string readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-void writeFile(const fs::path& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
-
-template <class F>
-std::string errorTextOf(F&& f) {
-    try {
-        f();
-    } catch (const rt::Error& e) {
-        return e.description();
-    }
-    return "";
-}
-
-std::string createdName(const std::string& name) {
-    try {
-        return rt::toText(rt::callByName(rt::createObject(name + ".Thing"), "Name", rt::CallKind::PropertyGet));
-    } catch (const rt::Error& e) {
-        return e.what();
-    }
-}
 
 std::string oldEntries(const char* name, const char* clsid, const char* typeLib, const std::string& server) {
     return std::string("class\t") + clsid + "\t" + name + ".Thing\t" + server + "\tApartment\n" + "typelib\t" + typeLib +

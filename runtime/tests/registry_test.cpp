@@ -31,6 +31,7 @@
 #include "runtime/error.h"
 #include "runtime/server.h"
 #include "runtime/variant.h"
+#include "runtime/tests/registry_helpers.h"
 #include "testing/error_number.h"
 
 extern char** environ;
@@ -38,6 +39,10 @@ extern char** environ;
 namespace {
 
 namespace fs = std::filesystem;
+using registry_tests::readFile;
+using registry_tests::writeFile;
+using registry_tests::errorTextOf;
+using registry_tests::createdName;
 
 struct Fake {
     const char* name;
@@ -50,33 +55,7 @@ const Fake FakeB{"FakeB", FAKE_B_FILE, "0B000000-0000-4000-8000-00000000000B", "
 const Fake FakeC{"FakeC", FAKE_C_FILE, "0C000000-0000-4000-8000-00000000000C", "C0000000-0000-4000-8000-00000000000C"};
 const Fake FakeS{"FakeS", FAKE_S_FILE, "05000000-0000-4000-8000-000000000005", "50000000-0000-4000-8000-000000000005"};
 
-std::string readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-void writeFile(const fs::path& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
-
 using testing_support::errorNumberOf;
-template <class F>
-std::string errorTextOf(F&& f) {
-    try {
-        f();
-    } catch (const rt::Error& e) {
-        return e.description();
-    }
-    return "";
-}
-
-// The name answered by <name>.Thing, or the failure.
-std::string createdName(const std::string& name) {
-    try {
-        return rt::toText(rt::callByName(rt::createObject(name + ".Thing"), "Name", rt::CallKind::PropertyGet));
-    } catch (const rt::Error& e) {
-        return e.what();
-    }
-}
 
 // Sets or unsets environment variables for one test.
 class Environment {

@@ -11,6 +11,7 @@ Run inside a private session bus: dbus-run-session -- screen_reader_check.py BUI
 "N passed, N failed" at the end; exits 1 on any failure.
 """
 
+import glob
 import os
 import shutil
 import signal
@@ -23,6 +24,9 @@ import traceback
 BUILD = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else "build")
 DEMO = os.path.join(BUILD, "adapters/qt/demo/qt_demo")
 HOST = os.path.join(BUILD, "adapters/qt/tests/screen_reader_host")
+SOURCE = os.path.dirname(os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__)))))
+PYTHON_DEMO = os.path.join(SOURCE, "examples/python/settings_demo.py")
+PYTHON_MODULE = os.path.join(BUILD, "python")
 
 passed = 0
 failed = 0
@@ -37,6 +41,10 @@ def check(name, ok, detail=""):
         failed += 1
         print("FAIL " + name + (": " + str(detail) if detail else ""), flush=True)
     return ok
+
+
+def check_of(program_name, name, ok, detail=""):
+    return check("%s: %s" % (program_name, name), ok, detail)
 
 
 def start_desktop(scratch):
@@ -118,11 +126,13 @@ def heard_since(mark, kind=None):
 class Program:
     """A program under test, its standard error kept for the warnings."""
 
-    def __init__(self, path, title):
-        self.log = open(os.path.join(scratch, os.path.basename(path) + ".log"), "w+")
-        env = dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_ACCESSIBILITY="1", QT_QPA_PLATFORM="xcb")
-        self.process = subprocess.Popen([path], env=env, stdout=self.log, stderr=subprocess.STDOUT)
-        self.name = os.path.basename(path)
+    def __init__(self, command, title, extra_env=None):
+        # A script is on the bus under its file name, as a program is.
+        self.name = os.path.basename(command[-1])
+        self.log = open(os.path.join(scratch, self.name + ".log"), "w+")
+        env = dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_ACCESSIBILITY="1", QT_QPA_PLATFORM="xcb",
+                   **(extra_env or {}))
+        self.process = subprocess.Popen(command, env=env, stdout=self.log, stderr=subprocess.STDOUT)
         self.title = title
         self.app = None
 
@@ -175,8 +185,8 @@ def settle(seconds=0.4):
     yield seconds
 
 
-def open_program(path, title):
-    program = Program(path, title)
+def open_program(command, title, extra_env=None):
+    program = Program(command, title, extra_env)
     found = yield from wait_for(lambda: program.find() and program.window() and program.trees(), 15)
     if not check("%s is on the accessibility bus" % program.name, found):
         raise RuntimeError(program.stop())
@@ -227,8 +237,13 @@ def check_every_event_came_from_a_living_object(program, mark):
     check("%s: no row tells a change that its tree does not list" % program.name, not unlisted, unlisted[:5])
 
 
-def demo():
-    program = yield from open_program(DEMO, "Editor settings")
+def demo(command=(DEMO,), extra_env=None):
+    """The settings demo, in C++ or in Python: the same dialog, the same checks."""
+    program = yield from open_program(list(command), "Editor settings", extra_env)
+
+    def check(name, ok, detail=""):  # both demos run these: say which one
+        return check_of(program.name, name, ok, detail)
+
     mark = len(heard)
     tree = program.trees()[0]
     check("the tree is named", tree.name == "Settings", tree.name)
@@ -325,7 +340,7 @@ def demo():
 
 
 def host():
-    program = yield from open_program(HOST, "Three trees")
+    program = yield from open_program([HOST], "Three trees")
     mark = len(heard)
     trees = {t.name: t for t in program.trees()}
     check("the host shows three named trees", set(trees) == {"Model view", "Widget view", "Plain tree"}, list(trees))
@@ -369,10 +384,23 @@ def host():
     expect_warnings_free(program, program.stop())
 
 
+def python_demo():
+    """The Python demo: the manager on a PyQt6 QTreeView, through sarn10b.qt.tree_view."""
+    import importlib.util
+    if importlib.util.find_spec("PyQt6") is None:
+        print("skip the PyQt6 demo: PyQt6 is not installed (python3-pyqt6)", flush=True)
+        return
+    if not glob.glob(os.path.join(PYTHON_MODULE, "sarn10b*.so")):
+        print("skip the PyQt6 demo: the Python module is not built in %s" % PYTHON_MODULE, flush=True)
+        return
+    yield from demo(["/usr/bin/python3", PYTHON_DEMO], {"PYTHONPATH": PYTHON_MODULE})
+
+
 def run_all():
     try:
         yield from demo()
         yield from host()
+        yield from python_demo()
     except Exception:
         check("the checks ran to the end", False, traceback.format_exc())
 

@@ -371,7 +371,7 @@ void AccessibleTree::takeQtEvent(QAccessibleEvent* event) {
             // row has the focus, not the tree.
             if (!view()->hasFocus()) return;
             if (QAccessibleInterface* current = currentCell()) {
-                if (QAccessible::uniqueId(current) == events::lastFocus()) return;
+                if (events::readerHasFocusOn(QAccessible::uniqueId(current))) return;
                 QAccessibleEvent focus(current, QAccessible::Focus);
                 events::deliver(&focus);
             } else if (child < 0) {

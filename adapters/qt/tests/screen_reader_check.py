@@ -128,9 +128,12 @@ class Program:
     """A program under test, its standard error kept for the warnings."""
 
     def __init__(self, command, title, extra_env=None):
-        # A script is on the bus under its file name, as a program is.
-        self.name = os.path.basename(command[-1])
-        self.log = open(os.path.join(scratch, self.name + ".log"), "w+")
+        # A script is on the bus under its file name, as a program is; the
+        # checks name its options too.
+        program = [part for part in command if not part.startswith("-")][-1]
+        self.name = os.path.basename(program)
+        self.label = " ".join([self.name] + command[command.index(program) + 1:])
+        self.log = open(os.path.join(scratch, self.label.replace(" ", "") + ".log"), "w+")
         env = dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_ACCESSIBILITY="1", QT_QPA_PLATFORM="xcb",
                    **(extra_env or {}))
         self.process = subprocess.Popen(command, env=env, stdout=self.log, stderr=subprocess.STDOUT)
@@ -189,14 +192,14 @@ def settle(seconds=0.4):
 def open_program(command, title, extra_env=None):
     program = Program(command, title, extra_env)
     found = yield from wait_for(lambda: program.find() and program.window() and program.trees(), 15)
-    if not check("%s is on the accessibility bus" % program.name, found):
+    if not check("%s is on the accessibility bus" % program.label, found):
         raise RuntimeError(program.stop())
     window_active = yield from wait_for(lambda: "active" in states(program.window()), 5)
     if not window_active:
         # Without a window manager nothing may have given it the keyboard.
         subprocess.run(["xdotool", "search", "--sync", "--name", title, "windowfocus", "--sync"], check=False)
         yield from wait_for(lambda: "active" in states(program.window()), 5)
-    check("%s: its window has the keyboard" % program.name, "active" in states(program.window()))
+    check("%s: its window has the keyboard" % program.label, "active" in states(program.window()))
     return program
 
 
@@ -222,12 +225,12 @@ def expect_warnings_free(program, output):
     for line in sorted(set(qts)):
         print("     (Qt's own item view: %s)" % line.strip(), flush=True)
     ours = [line for line in lines if line not in qts]
-    check("%s prints no accessibility warning" % program.name, not ours, "\n".join(ours[:8]))
+    check("%s prints no accessibility warning" % program.label, not ours, "\n".join(ours[:8]))
 
 
 def check_every_event_came_from_a_living_object(program, mark):
     gone = [(e[0], e[1]) for e in heard[mark:] if any(s.startswith("gone") or s == "defunct" for s in e[6])]
-    check("%s: no event comes from an object that is gone" % program.name, not gone, gone[:5])
+    check("%s: no event comes from an object that is gone" % program.label, not gone, gone[:5])
     # Only the row that had the focus may tell that it lost it after its
     # node is gone: the platform's bridge says that of the last focus, and the
     # row answers as it last did.
@@ -235,7 +238,7 @@ def check_every_event_came_from_a_living_object(program, mark):
                 if e[0].startswith("object:state-changed") and e[5] == -1 and
                 e[4] in ("check box", "radio button", "table cell") and
                 not (e[0] == "object:state-changed:focused" and e[1] == 0)]
-    check("%s: no row tells a change that its tree does not list" % program.name, not unlisted, unlisted[:5])
+    check("%s: no row tells a change that its tree does not list" % program.label, not unlisted, unlisted[:5])
 
 
 def demo(command=(DEMO,), extra_env=None):
@@ -243,7 +246,7 @@ def demo(command=(DEMO,), extra_env=None):
     program = yield from open_program(list(command), "Editor settings", extra_env)
 
     def check(name, ok, detail=""):  # both demos run these: say which one
-        return check_of(program.name, name, ok, detail)
+        return check_of(program.label, name, ok, detail)
 
     mark = len(heard)
     tree = program.trees()[0]
@@ -412,7 +415,7 @@ def host():
 
 
 def python_demo():
-    """The Python demo: the manager on a PyQt6 QTreeView, through sarn10b.qt.tree_view."""
+    """The Python demo: the manager on a PyQt6 QTreeView, then on a QTreeWidget, through sarn10b.qt.tree_view."""
     import importlib.util
     if importlib.util.find_spec("PyQt6") is None:
         print("skip the PyQt6 demo: PyQt6 is not installed (python3-pyqt6)", flush=True)
@@ -421,6 +424,7 @@ def python_demo():
         print("skip the PyQt6 demo: the Python module is not built in %s" % PYTHON_MODULE, flush=True)
         return
     yield from demo(["/usr/bin/python3", PYTHON_DEMO], {"PYTHONPATH": PYTHON_MODULE})
+    yield from demo(["/usr/bin/python3", PYTHON_DEMO, "--tree-widget"], {"PYTHONPATH": PYTHON_MODULE})
 
 
 def run_all():

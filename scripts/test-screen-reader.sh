@@ -5,7 +5,7 @@
 # Xvfb, with a private session bus, the AT-SPI bus and registry, and Qt's
 # AT-SPI bridge switched on; a Python client reads them with pyatspi and
 # gives them real input with xdotool (screen_reader_check.py).
-# Installs the packages it needs when they are missing. Takes about 35
+# Installs the packages it needs when they are missing. Takes about 40
 # seconds once built.
 # Usage: scripts/test-screen-reader.sh [build folder, default build]
 set -euo pipefail

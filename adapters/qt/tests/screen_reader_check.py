@@ -303,6 +303,21 @@ def demo(command=(DEMO,), extra_env=None):
     changes = sorted((e[3], e[1]) for e in heard_since(mark_click, "object:state-changed:checked"))
     check("a click on Right tells Right checked and Left unchecked", changes == [("Left", 0), ("Right", 1)], changes)
 
+    # Select all and invert on the first section (Bold is current), from
+    # the buttons' keys; a last select all leaves every item on.
+    key("Home", "Down")
+    yield from settle()
+    formatting = ["Bold", "Italic", "Underline", "Strikethrough"]
+    for button, said_as, expected in [("alt+s", "Select all", [("Italic", 1), ("Strikethrough", 1), ("Underline", 1)]),
+                                      ("alt+i", "Invert", sorted((name, 0) for name in formatting)),
+                                      ("alt+s", "Select all again", sorted((name, 1) for name in formatting))]:
+        mark_all = len(heard)
+        key(button)
+        yield from wait_for(lambda: len(heard_since(mark_all, "object:state-changed:checked")) >= len(expected))
+        yield from settle(0.2)
+        changes = sorted((e[3], e[1]) for e in heard_since(mark_all, "object:state-changed:checked"))
+        check("%s on the first section tells what changed" % said_as, changes == expected, changes)
+
     # Opening and closing a section, from the keyboard.
     key("Home")
     yield from settle()

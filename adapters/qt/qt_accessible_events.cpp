@@ -17,6 +17,10 @@ QAccessible::UpdateHandler handlerBefore = nullptr;  // installed before ours
 bool filtering = false;
 
 QAccessible::Id focused = 0;
+// Set when a window of the program is activated or deactivated, until the
+// next focus event: the keyboard may have been in another program since the
+// focus was told last, and the reader has heard of another focus meanwhile.
+bool focusMaybeElsewhere = false;
 // Rows kept for the platform's last word on their focus: those kept since
 // the last focus event, and those kept since the one before.
 std::vector<QAccessible::Id> keptNow;
@@ -34,6 +38,7 @@ void focusMoved(QAccessibleEvent* event) {
         if (ghost != id) dropGhost(ghost);
     keptBefore = std::exchange(keptNow, {});
     focused = id;
+    focusMaybeElsewhere = false;
 }
 
 void filter(QAccessibleEvent* event) { events::fromQt(event); }
@@ -61,6 +66,8 @@ void fromQt(QAccessibleEvent* event) {
 
 void deliver(QAccessibleEvent* event) {
     if (event->type() == QAccessible::Focus) focusMoved(event);
+    if (event->type() == QAccessible::StateChanged && static_cast<QAccessibleStateChangeEvent*>(event)->changedStates().active)
+        focusMaybeElsewhere = true;
     if (listener) {
         listener(event);
     } else {
@@ -98,6 +105,8 @@ void startFiltering() {
 }
 
 QAccessible::Id lastFocus() { return focused; }
+
+bool readerHasFocusOn(QAccessible::Id id) { return id == focused && !focusMaybeElsewhere; }
 
 void keepUntilFocusMovesOn(QAccessible::Id row) { keptNow.push_back(row); }
 

@@ -34,6 +34,9 @@ void fromQt(QAccessibleEvent* event);
 
 // The object that the last focus event went to, or 0.
 QAccessible::Id lastFocus();
+// Whether the reader still has the focus there: the last focus event went to
+// it and no window of the program was activated or deactivated since.
+bool readerHasFocusOn(QAccessible::Id id);
 // Keeps a row's description (that had the focus) until the focus has moved
 // on twice, then deletes it; its tree may delete it earlier.
 void keepUntilFocusMovesOn(QAccessible::Id row);

@@ -371,7 +371,7 @@ void AccessibleTree::takeQtEvent(QAccessibleEvent* event) {
             // row has the focus, not the tree.
             if (!view()->hasFocus()) return;
             if (QAccessibleInterface* current = currentCell()) {
-                if (QAccessible::uniqueId(current) == events::lastFocus()) return;
+                if (events::readerHasFocusOn(QAccessible::uniqueId(current))) return;
                 QAccessibleEvent focus(current, QAccessible::Focus);
                 events::deliver(&focus);
             } else if (child < 0) {
@@ -398,8 +398,25 @@ void AccessibleTree::takeQtEvent(QAccessibleEvent* event) {
     const QModelIndex row = rows::at(*view(), child / columns - 1);
     QAccessibleInterface* cell = row.isValid() ? this->cell(row.sibling(row.row(), child % columns)) : nullptr;
     if (!cell) return;
+    if (event->type() == QAccessible::SelectionRemove) {
+        tellDeselectedSoon(QAccessible::uniqueId(cell));
+        return;
+    }
     QAccessibleEvent told(cell, event->type());
     events::deliver(&told);
+}
+
+void AccessibleTree::tellDeselectedSoon(QAccessible::Id row) const {
+    if (!viewWatch_) return;
+    QMetaObject::invokeMethod(
+        viewWatch_.get(),
+        [this, row] {
+            AccessibleCell* cell = cellOf(row);
+            if (!cell || cell->ghost || cell->parent() != this || !cell->live()) return;
+            QAccessibleEvent told(cell, QAccessible::SelectionRemove);
+            events::deliver(&told);
+        },
+        Qt::QueuedConnection);
 }
 
 }  // namespace qt_tree

@@ -107,6 +107,10 @@ private:
     // radio buttons also scrolling in or out of view.
     void tellChanges();
     void refocusSoon() const;
+    // A row that Qt deselects may be about to go: the widget's tree empties
+    // its selection before it removes its rows. It is told once the event
+    // loop runs, if it is still there.
+    void tellDeselectedSoon(QAccessible::Id row) const;
 
     AccessibleItems* items_;
     mutable QHash<QPersistentModelIndex, QAccessible::Id> cells_;

@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 """The style manager on a PyQt6 window: an editor's settings dialog.
 
-Usage: settings_demo.py [--screenshot FILE] [--picture-set 0-3]
+Usage: settings_demo.py [--screenshot FILE] [--picture-set 0-3] [--tree-widget]
 
 Without a display (no DISPLAY or WAYLAND_DISPLAY) the window is drawn on Qt's
 offscreen platform and --screenshot defaults to python-demo.png. With a
@@ -10,7 +10,9 @@ key and mouse events (a query with no section selected; Home, Down three
 times and Space, which switches Underline on; four clicks; a query of the
 section clicked last; then the picture set asked for), writes the window as
 PNG, prints the tree as text, the query's result and the reports of the
-error channel, and ends. Otherwise the window stays open.
+error channel, and ends. Otherwise the window stays open. With --tree-widget
+the tree is a QTreeWidget, whose items the manager's nodes become, instead of
+a QTreeView over the nodes' own item model.
 """
 
 import argparse
@@ -24,7 +26,7 @@ from PyQt6.QtCore import QEvent, QPointF, Qt, qFormatLogMessage, qInstallMessage
 from PyQt6.QtGui import QKeyEvent, QMouseEvent, QTextDocumentFragment  # noqa: E402
 from PyQt6.QtWidgets import (  # noqa: E402
     QApplication, QCheckBox, QComboBox, QDialogButtonBox, QGridLayout, QGroupBox, QHBoxLayout, QLabel,
-    QListWidget, QPushButton, QTreeView, QVBoxLayout, QWidget)
+    QListWidget, QPushButton, QTreeView, QTreeWidget, QVBoxLayout, QWidget)
 
 import sarn10b  # noqa: E402
 
@@ -56,14 +58,16 @@ SECTIONS = [
         ("CBdigits", "Ignore words with numbers", 1, "Skips words such as A4")]),
 ]
 
+KEY_OF_TEXT = {text: key for section in SECTIONS for key, text, *_ in [section[:2]] + section[3]}
+
 PICTURE_SETS = ["Check boxes", "Wrong and right marks", "Wrong and right marks in colour", "Locked and unlocked"]
 
 
 class SettingsWindow(QWidget):
-    def __init__(self):
+    def __init__(self, tree_widget=False):
         super().__init__()
         self.setWindowTitle("Editor settings")
-        self.tree = QTreeView()
+        self.tree = QTreeWidget() if tree_widget else QTreeView()
         self.tree.setHeaderHidden(True)
         self.tree.setAccessibleName("Settings")
         self.tree.setAccessibleDescription("Space changes the current item, Left and Right close and open a section")
@@ -197,15 +201,17 @@ class SettingsWindow(QWidget):
         if current:
             self.tree.setCurrentIndex(self.index_of(current))
 
+    # A row is found by its text, which every text of this dialog tells
+    # apart: a QTreeWidget's items do not carry the nodes' keys.
     def index_of(self, key):
         model = self.tree.model()
-        found = model.match(model.index(0, 0), Qt.ItemDataRole.UserRole, key, 1,
-                            Qt.MatchFlag.MatchFixedString | Qt.MatchFlag.MatchRecursive)
+        found = model.match(model.index(0, 0), Qt.ItemDataRole.DisplayRole, self.tv.Nodes.Item(key).Text, 1,
+                            Qt.MatchFlag.MatchExactly | Qt.MatchFlag.MatchCaseSensitive | Qt.MatchFlag.MatchRecursive)
         return found[0] if found else None
 
     @staticmethod
     def key_of(index):
-        return index.data(Qt.ItemDataRole.UserRole) if index.isValid() else ""
+        return KEY_OF_TEXT.get(index.data(Qt.ItemDataRole.DisplayRole), "") if index.isValid() else ""
 
     def selected_section(self):
         index = self.tree.currentIndex()
@@ -323,6 +329,7 @@ def main(argv):
     parser = argparse.ArgumentParser(description="The style manager on a PyQt6 settings dialog.")
     parser.add_argument("--screenshot", metavar="FILE")
     parser.add_argument("--picture-set", type=int, choices=range(4), default=0, metavar="0-3")
+    parser.add_argument("--tree-widget", action="store_true", help="show the tree in a QTreeWidget")
     args = parser.parse_args(argv[1:])
     screenshot = args.screenshot
     if screenshot is None and os.environ.get("QT_QPA_PLATFORM") == "offscreen":
@@ -331,7 +338,7 @@ def main(argv):
     if os.environ.get("QT_QPA_PLATFORM") == "offscreen":
         qInstallMessageHandler(quiet_offscreen)
     app = QApplication(argv)
-    window = SettingsWindow()
+    window = SettingsWindow(args.tree_widget)
     # F10 shows the manager's message as a modal dialog over the window.
     sarn10b.qt.install_message_box(window)
     window.show()

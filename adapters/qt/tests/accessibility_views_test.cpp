@@ -122,6 +122,17 @@ public:
         QAccessibleEvent event(subject.widget(), QAccessible::Focus);
         qt_tree::events::fromQt(&event);
     }
+    // A window's change of its active state, as Qt tells it when the window
+    // is deactivated (the keyboard goes to another program) or activated
+    // again. The tree is a window of its own here: a window around it
+    // stands in for it.
+    void qtTellsWindowActivation() {
+        QWidget window;
+        QAccessible::State changed;
+        changed.active = true;
+        QAccessibleStateChangeEvent event(&window, changed);
+        qt_tree::events::fromQt(&event);
+    }
     void makeCurrent(const std::string& key) {
         subject.widget()->setFocus();
         subject.widget()->setCurrentIndex(subject.indexOf(key));
@@ -251,6 +262,13 @@ TYPED_TEST(AccessibleViews, TheCurrentRowTakesTheFocusWhileTheTreeHasTheKeyboard
          },
          {"Item CBitalic: check box, checked (focus)"}},
         {"Qt tells the same focus again", [](auto& t) { t.qtTells(QAccessible::Focus, "CBitalic"); }, {}},
+        {"the window is left for another program's and activated again", [](auto& t) {
+             t.qtTellsWindowActivation();  // deactivated
+             t.qtTellsWindowActivation();  // and activated
+             t.heardNow();                  // the window's own, passed on
+             t.qtFocuses();
+         },
+         {"Item CBitalic: check box, checked (focus)"}},
         {"Qt tells the selection", [](auto& t) { t.qtTells(QAccessible::SelectionAdd, "CBitalic"); },
          {"Item CBitalic: check box, checked (selected)"}},
         {"the keyboard goes elsewhere; Qt still tells the current row's focus", [](auto& t) {
@@ -285,6 +303,35 @@ TYPED_TEST(AccessibleViews, QtsEventsForRowsThatDoNotShowAreNotTold) {
     this->qtTells(QAccessible::SelectionRemove, "CBbold");  // in a closed section
     this->qtTells(QAccessible::SelectionAdd, "PLAIN");      // the last row: past the rows, as Qt numbers them
     EXPECT_EQ(this->heardNow(), Strings{"Item PLAIN: tree item (selected)"});
+}
+
+TYPED_TEST(AccessibleViews, ARowDeselectedAsItGoesIsNotTold) {
+    // The widget's tree empties its selection before it removes its rows:
+    // Qt tells the deselection of a row that is gone a moment later.
+    struct Case {
+        const char* name;
+        std::function<void(AccessibleViews<TypeParam>&)> then;
+        Strings heard;
+    };
+    const Case cases[] = {
+        {"the row stays", [](auto&) {}, {"Item CBbold: check box, not checked (unselected)"}},
+        {"the tree is built anew", [](auto& t) {
+             t.manager->Refresh();
+             t.manager->setTreeViewObject(t.subject.view);
+             t.add("S1", {{"CBbold", TVSNodeStyle_CheckBoxoff}});
+         },
+         {}},
+        {"the tree empties", [](auto& t) { t.subject.tree().Nodes()->Clear(); }, {}},
+    };
+    this->listen();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        this->rows();
+        this->heardNow();
+        this->qtTells(QAccessible::SelectionRemove, "CBbold");
+        c.then(*this);
+        EXPECT_EQ(this->heardNow(), c.heard);
+    }
 }
 
 TYPED_TEST(AccessibleViews, SectionsTellOpeningAndClosing) {

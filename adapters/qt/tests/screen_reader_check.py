@@ -11,6 +11,7 @@ Run inside a private session bus: dbus-run-session -- screen_reader_check.py BUI
 "N passed, N failed" at the end; exits 1 on any failure.
 """
 
+import glob
 import os
 import shutil
 import signal
@@ -23,6 +24,9 @@ import traceback
 BUILD = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else "build")
 DEMO = os.path.join(BUILD, "adapters/qt/demo/qt_demo")
 HOST = os.path.join(BUILD, "adapters/qt/tests/screen_reader_host")
+SOURCE = os.path.dirname(os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__)))))
+PYTHON_DEMO = os.path.join(SOURCE, "examples/python/settings_demo.py")
+PYTHON_MODULE = os.path.join(BUILD, "python")
 
 passed = 0
 failed = 0
@@ -37,6 +41,10 @@ def check(name, ok, detail=""):
         failed += 1
         print("FAIL " + name + (": " + str(detail) if detail else ""), flush=True)
     return ok
+
+
+def check_of(program_name, name, ok, detail=""):
+    return check("%s: %s" % (program_name, name), ok, detail)
 
 
 def start_desktop(scratch):
@@ -90,7 +98,8 @@ def on_event(event):
     heard.append((event.type, event.detail1, source, name, role, index, states))
 
 
-for kind in ["object:state-changed", "focus:", "object:children-changed", "object:property-change"]:
+# A screen reader listens for windows too; Qt's bridge sends only what someone listens for.
+for kind in ["object:state-changed", "focus:", "object:children-changed", "object:property-change", "window:"]:
     pyatspi.Registry.registerEventListener(on_event, kind)
 
 
@@ -118,11 +127,16 @@ def heard_since(mark, kind=None):
 class Program:
     """A program under test, its standard error kept for the warnings."""
 
-    def __init__(self, path, title):
-        self.log = open(os.path.join(scratch, os.path.basename(path) + ".log"), "w+")
-        env = dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_ACCESSIBILITY="1", QT_QPA_PLATFORM="xcb")
-        self.process = subprocess.Popen([path], env=env, stdout=self.log, stderr=subprocess.STDOUT)
-        self.name = os.path.basename(path)
+    def __init__(self, command, title, extra_env=None):
+        # A script is on the bus under its file name, as a program is; the
+        # checks name its options too.
+        program = [part for part in command if not part.startswith("-")][-1]
+        self.name = os.path.basename(program)
+        self.label = " ".join([self.name] + command[command.index(program) + 1:])
+        self.log = open(os.path.join(scratch, self.label.replace(" ", "") + ".log"), "w+")
+        env = dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_ACCESSIBILITY="1", QT_QPA_PLATFORM="xcb",
+                   **(extra_env or {}))
+        self.process = subprocess.Popen(command, env=env, stdout=self.log, stderr=subprocess.STDOUT)
         self.title = title
         self.app = None
 
@@ -175,17 +189,17 @@ def settle(seconds=0.4):
     yield seconds
 
 
-def open_program(path, title):
-    program = Program(path, title)
+def open_program(command, title, extra_env=None):
+    program = Program(command, title, extra_env)
     found = yield from wait_for(lambda: program.find() and program.window() and program.trees(), 15)
-    if not check("%s is on the accessibility bus" % program.name, found):
+    if not check("%s is on the accessibility bus" % program.label, found):
         raise RuntimeError(program.stop())
     window_active = yield from wait_for(lambda: "active" in states(program.window()), 5)
     if not window_active:
         # Without a window manager nothing may have given it the keyboard.
         subprocess.run(["xdotool", "search", "--sync", "--name", title, "windowfocus", "--sync"], check=False)
         yield from wait_for(lambda: "active" in states(program.window()), 5)
-    check("%s: its window has the keyboard" % program.name, "active" in states(program.window()))
+    check("%s: its window has the keyboard" % program.label, "active" in states(program.window()))
     return program
 
 
@@ -211,12 +225,12 @@ def expect_warnings_free(program, output):
     for line in sorted(set(qts)):
         print("     (Qt's own item view: %s)" % line.strip(), flush=True)
     ours = [line for line in lines if line not in qts]
-    check("%s prints no accessibility warning" % program.name, not ours, "\n".join(ours[:8]))
+    check("%s prints no accessibility warning" % program.label, not ours, "\n".join(ours[:8]))
 
 
 def check_every_event_came_from_a_living_object(program, mark):
     gone = [(e[0], e[1]) for e in heard[mark:] if any(s.startswith("gone") or s == "defunct" for s in e[6])]
-    check("%s: no event comes from an object that is gone" % program.name, not gone, gone[:5])
+    check("%s: no event comes from an object that is gone" % program.label, not gone, gone[:5])
     # Only the row that had the focus may tell that it lost it after its
     # node is gone: the platform's bridge says that of the last focus, and the
     # row answers as it last did.
@@ -224,11 +238,16 @@ def check_every_event_came_from_a_living_object(program, mark):
                 if e[0].startswith("object:state-changed") and e[5] == -1 and
                 e[4] in ("check box", "radio button", "table cell") and
                 not (e[0] == "object:state-changed:focused" and e[1] == 0)]
-    check("%s: no row tells a change that its tree does not list" % program.name, not unlisted, unlisted[:5])
+    check("%s: no row tells a change that its tree does not list" % program.label, not unlisted, unlisted[:5])
 
 
-def demo():
-    program = yield from open_program(DEMO, "Editor settings")
+def demo(command=(DEMO,), extra_env=None):
+    """The settings demo, in C++ or in Python: the same dialog, the same checks."""
+    program = yield from open_program(list(command), "Editor settings", extra_env)
+
+    def check(name, ok, detail=""):  # both demos run these: say which one
+        return check_of(program.label, name, ok, detail)
+
     mark = len(heard)
     tree = program.trees()[0]
     check("the tree is named", tree.name == "Settings", tree.name)
@@ -284,6 +303,21 @@ def demo():
     changes = sorted((e[3], e[1]) for e in heard_since(mark_click, "object:state-changed:checked"))
     check("a click on Right tells Right checked and Left unchecked", changes == [("Left", 0), ("Right", 1)], changes)
 
+    # Select all and invert on the first section (Bold is current), from
+    # the buttons' keys; a last select all leaves every item on.
+    key("Home", "Down")
+    yield from settle()
+    formatting = ["Bold", "Italic", "Underline", "Strikethrough"]
+    for button, said_as, expected in [("alt+s", "Select all", [("Italic", 1), ("Strikethrough", 1), ("Underline", 1)]),
+                                      ("alt+i", "Invert", sorted((name, 0) for name in formatting)),
+                                      ("alt+s", "Select all again", sorted((name, 1) for name in formatting))]:
+        mark_all = len(heard)
+        key(button)
+        yield from wait_for(lambda: len(heard_since(mark_all, "object:state-changed:checked")) >= len(expected))
+        yield from settle(0.2)
+        changes = sorted((e[3], e[1]) for e in heard_since(mark_all, "object:state-changed:checked"))
+        check("%s on the first section tells what changed" % said_as, changes == expected, changes)
+
     # Opening and closing a section, from the keyboard.
     key("Home")
     yield from settle()
@@ -321,11 +355,37 @@ def demo():
           said.get("Bold") == ("check box", True) and said.get("Right") == ("radio button", True), said)
 
     check_every_event_came_from_a_living_object(program, mark)
+
+    # Another program takes the keyboard; the window activated again gives
+    # the focus back to the current row. (After the check of the events
+    # above: the other program's objects go when it ends.)
+    focus = yield from tab_into(tree)
+    current = focus[2] if focus else rows[0]
+    mark_other = len(heard)
+    other = yield from open_program([HOST], "Three trees")
+    subprocess.run(["xdotool", "search", "--sync", "--onlyvisible", "--name", other.title, "windowfocus", "--sync"],
+                   check=False)
+
+    def window_left():
+        # Qt tells it once it has given up waiting for the keyboard to come back.
+        return [e for e in heard_since(mark_other, "window:deactivate") if e[3] == program.title]
+
+    yield from wait_for(window_left)
+    check("another program has the keyboard", window_left(), [(e[0], e[3]) for e in heard_since(mark_other)])
+    mark_activation = len(heard)
+    subprocess.run(["xdotool", "search", "--sync", "--onlyvisible", "--name", program.title, "windowfocus", "--sync"],
+                   check=False)
+    yield from wait_for(lambda: heard_since(mark_activation, "focus:"), 3)
+    focus = heard_since(mark_activation, "focus:")
+    check("the window activated again focuses the current row",
+          [(e[2], e[3]) for e in focus] == [(current, current.name)],
+          (current.name, [(e[0], e[3], e[4]) for e in heard_since(mark_activation)]))
+    other.stop()
     expect_warnings_free(program, program.stop())
 
 
 def host():
-    program = yield from open_program(HOST, "Three trees")
+    program = yield from open_program([HOST], "Three trees")
     mark = len(heard)
     trees = {t.name: t for t in program.trees()}
     check("the host shows three named trees", set(trees) == {"Model view", "Widget view", "Plain tree"}, list(trees))
@@ -369,10 +429,24 @@ def host():
     expect_warnings_free(program, program.stop())
 
 
+def python_demo():
+    """The Python demo: the manager on a PyQt6 QTreeView, then on a QTreeWidget, through sarn10b.qt.tree_view."""
+    import importlib.util
+    if importlib.util.find_spec("PyQt6") is None:
+        print("skip the PyQt6 demo: PyQt6 is not installed (python3-pyqt6)", flush=True)
+        return
+    if not glob.glob(os.path.join(PYTHON_MODULE, "sarn10b*.so")):
+        print("skip the PyQt6 demo: the Python module is not built in %s" % PYTHON_MODULE, flush=True)
+        return
+    yield from demo(["/usr/bin/python3", PYTHON_DEMO], {"PYTHONPATH": PYTHON_MODULE})
+    yield from demo(["/usr/bin/python3", PYTHON_DEMO, "--tree-widget"], {"PYTHONPATH": PYTHON_MODULE})
+
+
 def run_all():
     try:
         yield from demo()
         yield from host()
+        yield from python_demo()
     except Exception:
         check("the checks ran to the end", False, traceback.format_exc())
 

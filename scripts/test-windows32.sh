@@ -56,6 +56,12 @@ if ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
       $sudo tee /proc/sys/fs/binfmt_misc/register >/dev/null
   fi
   /usr/lib/wine/wine --version >/dev/null 2>&1 || { echo "32-bit programs cannot run here" >&2; exit 1; }
+fi
+# A registered handler takes 32-bit programs before the kernel does, so with
+# it every 32-bit program here runs in the emulator.
+emulated=0
+if grep -qx enabled /proc/sys/fs/binfmt_misc/qemu-i386 2>/dev/null; then
+  emulated=1
   echo "== 32-bit programs run through qemu-i386-static"
 fi
 
@@ -200,5 +206,13 @@ if [ "$failures" -ne 0 ]; then
   exit 1
 fi
 echo "== all 32-bit Windows tests passed (at ${SECONDS}s)"
-SARN_WINDOWS_OUT=$out SARN_WINE_BITS=32 scripts/test-windows-control.sh
+if [ "$emulated" = 1 ]; then
+  # Wine's window programs do not survive the emulator (the demo ends in Wine's
+  # debugger, and a control test cannot load the manager's server), so the
+  # control's tests of real input run for the 64-bit build only on such a
+  # machine. The script clients, the native clients and the setup program run.
+  echo "SKIPPED: the platform tree view control's tests on the 32-bit build (32-bit programs run only through an emulator here)"
+else
+  SARN_WINDOWS_OUT=$out SARN_WINE_BITS=32 scripts/test-windows-control.sh
+fi
 scripts/test-windows-setup.sh

@@ -10,9 +10,12 @@ scripts/setup.sh clang-14 libclang-rt-14-dev python3-dev pybind11-dev python3-py
 jobs=$(nproc)
 
 echo "== tests"
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=g++ >/dev/null
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=g++ -DSARN_BENCH=ON >/dev/null
 cmake --build build -j "$jobs"
 ctest --test-dir build --output-on-failure -j "$jobs"
+
+echo "== the benchmarks build, and qt_bench's iterations wait for the widget's deferred work"
+QT_QPA_PLATFORM=offscreen build/adapters/qt/bench/qt_bench --benchmark_filter='^$' >/dev/null
 
 echo "== the PyQt6 demo offscreen, run by Debian's Python (the module's tests ran with the others)"
 QT_QPA_PLATFORM=offscreen PYTHONPATH=build/python /usr/bin/python3 examples/python/settings_demo.py \

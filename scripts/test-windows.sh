@@ -45,18 +45,9 @@ use_wine_prefix fresh
 
 servers=(sarn10b sarn_tree sarn_outside)
 
-echo "== the C++ suites under Wine (at ${SECONDS}s)"
-for suite in runtime outside manager library; do
-  run_suite "${suite}_tests" wine "$out/suites/${suite}_tests.exe"
-done
+run_build_checks
 
-echo "== tests under Wine (at ${SECONDS}s)"
-run_counted "portable sources" wine "$out/portable_smoke.exe"
-if diff <(wine "$out/typelib_text.exe" | tr -d '\r') "$out/generated.idl" >/dev/null; then
-  echo "ok   the Windows build generates the same type library text as the build-time tool"
-else
-  fail "the type library text of the Windows build differs from the one compiled into the DLL"
-fi
+echo "== the servers and their clients under Wine (at ${SECONDS}s)"
 
 for server in "${servers[@]}"; do
   wine regsvr32 /s "$(winpath "$out/$server.dll")" || fail "regsvr32 $server.dll"

@@ -108,6 +108,14 @@ cscript32=(wine 'C:\windows\syswow64\cscript.exe' //nologo)
 cscript64=(wine 'C:\windows\system32\cscript.exe' //nologo)
 regsvr32_32() { wine 'C:\windows\syswow64\regsvr32.exe' /s "$@"; }
 regsvr32_64() { wine 'C:\windows\system32\regsvr32.exe' /s "$@"; }
+# Unregisters the three servers of one bitness: 32 from $out, 64 from $out64.
+unregister_servers() {
+  local bits=$1 folder=$out program=regsvr32_32 server
+  [ "$bits" = 64 ] && folder=$out64 program=regsvr32_64
+  for server in "${servers[@]}"; do
+    "$program" /u "$(winpath "$folder/$server.dll")" || fail "$bits-bit regsvr32 /u $server.dll"
+  done
+}
 script() { winpath "$root/windows/tests/scripts/$1"; }
 # How long a 32-bit process takes, the first also starting Wine's server.
 for start in cold warm; do
@@ -116,18 +124,9 @@ for start in cold warm; do
   echo "     one 32-bit process ($start): $(awk "BEGIN { printf \"%.2f\", $EPOCHREALTIME - $begin }") s"
 done
 
-echo "== the C++ suites under 32-bit Wine (at ${SECONDS}s)"
-for suite in runtime outside manager library; do
-  run_suite "${suite}_tests (32-bit)" wine "$out/suites/${suite}_tests.exe"
-done
+run_build_checks " (32-bit)"
 
 echo "== the 32-bit servers and their clients (at ${SECONDS}s)"
-run_counted "portable sources (32-bit)" wine "$out/portable_smoke.exe"
-if diff <(wine "$out/typelib_text.exe" | tr -d '\r') "$out/generated.idl" >/dev/null; then
-  echo "ok   the 32-bit build generates the same type library text as the build-time tool"
-else
-  fail "the type library text of the 32-bit build differs from the one compiled into the DLL"
-fi
 servers=(sarn10b sarn_tree sarn_outside)
 for server in "${servers[@]}"; do
   regsvr32_32 "$(winpath "$out/$server.dll")" || fail "32-bit regsvr32 $server.dll"
@@ -140,9 +139,7 @@ done
 for client in "$out"/tests/*_client.exe; do
   run_counted "$(basename "$client") (32-bit)" timeout 300 wine "$client"
 done
-for server in "${servers[@]}"; do
-  wine 'C:\windows\syswow64\regsvr32.exe' /u /s "$(winpath "$out/$server.dll")" || fail "32-bit regsvr32 /u $server.dll"
-done
+unregister_servers 32
 run_counted "after_unregister.vbs (32-bit host)" "${cscript32[@]}" "$(script after_unregister.vbs)"
 left=$(classes_lines_naming "$servers_pattern")
 if [ "$left" = 0 ]; then
@@ -172,9 +169,7 @@ both_present() {
 both_present "both registered"
 run_counted "both registered: tree_road.vbs (32-bit host)" "${cscript32[@]}" "$(script tree_road.vbs)"
 run_counted "both registered: tree_road.vbs (64-bit host)" "${cscript64[@]}" "$(script tree_road.vbs)"
-for server in "${servers[@]}"; do
-  wine 'C:\windows\system32\regsvr32.exe' /u /s "$(winpath "$out64/$server.dll")" || fail "64-bit regsvr32 /u $server.dll"
-done
+unregister_servers 64
 run_counted "64-bit unregistered: the 32-bit host still gets its server" \
   "${cscript32[@]}" "$(script bitness/server_view.js)" 32 present "$(winpath "$out")"
 run_counted "64-bit unregistered: tree_road.vbs (32-bit host)" "${cscript32[@]}" "$(script tree_road.vbs)"
@@ -183,16 +178,12 @@ for server in "${servers[@]}"; do
   regsvr32_64 "$(winpath "$out64/$server.dll")" || fail "64-bit regsvr32 $server.dll"
 done
 both_present "64-bit registered again"
-for server in "${servers[@]}"; do
-  wine 'C:\windows\syswow64\regsvr32.exe' /u /s "$(winpath "$out/$server.dll")" || fail "32-bit regsvr32 /u $server.dll"
-done
+unregister_servers 32
 run_counted "32-bit unregistered: the 64-bit host still gets its server" \
   "${cscript64[@]}" "$(script bitness/server_view.js)" 64 present "$(winpath "$out64")"
 run_counted "32-bit unregistered: tree_road.vbs (64-bit host)" "${cscript64[@]}" "$(script tree_road.vbs)"
 run_counted "32-bit unregistered: the 32-bit host finds no class" "${cscript32[@]}" "$(script bitness/server_view.js)" 32 absent
-for server in "${servers[@]}"; do
-  wine 'C:\windows\system32\regsvr32.exe' /u /s "$(winpath "$out64/$server.dll")" || fail "64-bit regsvr32 /u $server.dll"
-done
+unregister_servers 64
 left=$(classes_lines_naming "$servers_pattern")
 if [ "$left" = 0 ]; then
   echo "ok   unregistering both leaves no key behind in either view"

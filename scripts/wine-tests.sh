@@ -77,6 +77,24 @@ run_suite() {
   fi
 }
 
+# The four C++ suites, the portable sources and the type library text of
+# the build in $out, each result named with the suffix $1 (" (32-bit)").
+run_build_checks() {
+  local suffix=${1:-}
+  echo "== the C++ suites under Wine$suffix (at ${SECONDS}s)"
+  local suite
+  for suite in runtime outside manager library; do
+    run_suite "${suite}_tests$suffix" wine "$out/suites/${suite}_tests.exe"
+  done
+  echo "== the build's own programs under Wine$suffix (at ${SECONDS}s)"
+  run_counted "portable sources$suffix" wine "$out/portable_smoke.exe"
+  if diff <(wine "$out/typelib_text.exe" | tr -d '\r') "$out/generated.idl" >/dev/null; then
+    echo "ok   the build$suffix generates the same type library text as the build-time tool"
+  else
+    fail "the type library text of the build$suffix differs from the one compiled into the DLL"
+  fi
+}
+
 # What names the library, the tree view server and the stand-ins in the
 # registry: programmatic identifiers and every identifier of theirs.
 servers_pattern='Sarn10B|SarnTree|3D1F2C70|KwBrenta10|DC2D02CB|E43FE17E|BBE2453E|6419B1F7|380405B7|40CD8B51|E532C398|7A1C059C|B9607827|96BB7F19|7CE6E4B5|D547E30A|0CE301AC|C71FCAF0|C1B08FD3|931DE632|66D62AB5|768DFD03|5A3A2964|C6EA3819|20C9CED4|BC549E90'

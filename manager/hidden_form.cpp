@@ -28,7 +28,8 @@ frmKwAmbrTvsA::frmKwAmbrTvsA()
       imlWrongWriteColor(makeList("imlWrongWriteColor", TVSImageStyles_WrongWriteColor)),
       imlLockUnlock(makeList("imlLockUnlock", TVSImageStyles_LockUnlock)) {}
 
-rt::Ref<tree::ImageList> frmKwAmbrTvsA::imageListFor(int32_t imageStyle) const {
+const rt::Ref<tree::ImageList>& frmKwAmbrTvsA::imageListFor(int32_t imageStyle) const {
+    static const rt::Ref<tree::ImageList> none;
     switch (imageStyle) {
         case TVSImageStyles_CheckunCheckBox:
             return imlCheckunCheckBox;
@@ -39,14 +40,16 @@ rt::Ref<tree::ImageList> frmKwAmbrTvsA::imageListFor(int32_t imageStyle) const {
         case TVSImageStyles_LockUnlock:
             return imlLockUnlock;
         default:
-            return {};
+            return none;
     }
 }
 
-rt::Ref<frmKwAmbrTvsA> frmKwAmbrTvsA::current() {
+rt::Ref<frmKwAmbrTvsA> frmKwAmbrTvsA::current() { return rt::Ref<frmKwAmbrTvsA>(&currentInstance()); }
+
+frmKwAmbrTvsA& frmKwAmbrTvsA::currentInstance() {
     auto& s = slot();
     if (!s) s = rt::make<frmKwAmbrTvsA>();
-    return s;
+    return *s;
 }
 
 rt::Ref<frmKwAmbrTvsA> frmKwAmbrTvsA::peek() { return slot(); }

@@ -47,10 +47,12 @@ public:
     const rt::Ref<tree::ImageList> imlLockUnlock;
 
     // The image list of a picture set (0 to 3), or nothing for any other value.
-    rt::Ref<tree::ImageList> imageListFor(int32_t imageStyle) const;
+    const rt::Ref<tree::ImageList>& imageListFor(int32_t imageStyle) const;
 
     // The thread's current instance, created when there is none.
     static rt::Ref<frmKwAmbrTvsA> current();
+    // The same, held by the thread alone: good until the next drop.
+    static frmKwAmbrTvsA& currentInstance();
     // The thread's current instance, or nothing; creates none.
     static rt::Ref<frmKwAmbrTvsA> peek();
     // Drops the thread's current instance.

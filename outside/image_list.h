@@ -52,7 +52,8 @@ class ImageList : public rt::Object {
 public:
     explicit ImageList(std::string name = {}) : name_(std::move(name)), images_(rt::make<tree::ListImages>()) {}
     const std::string& name() const noexcept { return name_; }
-    rt::Ref<tree::ListImages> ListImages() const { return images_; }
+    // The same collection for the list's whole life.
+    const rt::Ref<tree::ListImages>& ListImages() const noexcept { return images_; }
 
 private:
     std::string name_;

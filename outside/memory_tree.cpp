@@ -21,6 +21,8 @@ rt::Ref<TreeNodes> MemoryTreeView::Nodes() {
 rt::Ref<ImageList> MemoryTreeView::GetImageList() { return store_->imageList; }
 
 void MemoryTreeView::SetImageList(const rt::Ref<ImageList>& list) {
+    // Every AddNode sets the list again, mostly the one held already.
+    if (store_->imageList.get() == list.get()) return;
     // Nodes keep their image keys: a list set later shows them again.
     rt::Ref<ImageList> old = std::exchange(store_->imageList, list);
 }

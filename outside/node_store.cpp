@@ -9,11 +9,18 @@
 namespace tree {
 namespace {
 
-// Missing, Empty and the empty text all mean "none".
-std::string optionalText(const rt::Variant& v) {
-    if (v.isString()) return std::get<std::string>(v.storage());
-    if (v.isMissing() || v.isEmpty()) return {};
-    return rt::toText(v);
+// Two texts of the same bytes. Keys are short: up to sixteen bytes they are
+// compared a word or two at a time instead of through a call to memcmp.
+bool sameBytes(std::string_view a, std::string_view b) noexcept {
+    const size_t n = a.size();
+    if (n != b.size()) return false;
+    const char* x = a.data();
+    const char* y = b.data();
+    if (n >= 8 && n <= 16)
+        return key_hash::load8(x) == key_hash::load8(y) && key_hash::load8(x + n - 8) == key_hash::load8(y + n - 8);
+    if (n >= 4 && n < 8)
+        return key_hash::load4(x) == key_hash::load4(y) && key_hash::load4(x + n - 4) == key_hash::load4(y + n - 4);
+    return a == b;
 }
 
 }  // namespace
@@ -32,7 +39,11 @@ int32_t NodeStore::storedImage(const rt::Variant& image) {
 
 int32_t NodeStore::storedImageKey(const std::string& key) {
     // Walks give node after node the same key.
-    if (lastImageKey_ >= 0 && imageKeys[static_cast<size_t>(lastImageKey_)] == key) return ~lastImageKey_;
+    if (lastImageKey_ >= 0 && sameBytes(imageKeys[static_cast<size_t>(lastImageKey_)], key)) return ~lastImageKey_;
+    return storedOtherImageKey(key);
+}
+
+int32_t NodeStore::storedOtherImageKey(const std::string& key) {
     auto found = imageKeyIndex_.find(key);
     if (found == imageKeyIndex_.end()) {
         if (imageKeys.size() == imageKeys.capacity()) imageKeys.reserve(std::max<size_t>(4, 2 * imageKeys.capacity()));
@@ -62,27 +73,19 @@ namespace {
 // the folded text. A capital I is left to the full rule, which under a
 // Turkish or Azeri locale folds it to the dotless i.
 size_t foldedKeyHash(std::string_view key) {
-    char folded[64];
-    if (key.size() <= sizeof folded) {
-        bool ascii = true;
-        for (size_t i = 0; i < key.size() && ascii; ++i) {
-            const auto c = static_cast<unsigned char>(key[i]);
-            ascii = c < 0x80 && c != 'I';
-            folded[i] = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
-        }
-        if (ascii) return NodeKeyIndex::hashOf(std::string_view(folded, key.size()));
-    }
+    size_t hash;
+    if (NodeKeyIndex::plainFoldedHash(key, hash)) return hash;
     return NodeKeyIndex::hashOf(rt::foldCase(key));
 }
 
 }  // namespace
 
-int32_t NodeStore::findKey(const std::string& key) const {
+int32_t NodeStore::findKey(std::string_view key) const {
     if (key.empty()) return NoNode;
     return findKey(key, foldedKeyHash(key));
 }
 
-int32_t NodeStore::findKey(const std::string& key, size_t keyHash) const {
+int32_t NodeStore::findKey(std::string_view key, size_t keyHash) const {
     if (key.empty()) return NoNode;
     return byKey.find(keyHash, [&](int32_t index) { return rt::textEquals(nodes[index].key, key); });
 }
@@ -105,8 +108,12 @@ int32_t NodeStore::relativeIndex(const rt::Variant& relative) const {
     // Items are added one after another under the same relative; keys stay
     // with their nodes until Clear, so the same bytes name the same node.
     if (relative.isString() && lastRelative_ != NoNode &&
-        std::get<std::string>(relative.storage()) == lastRelativeKey_)
+        sameBytes(std::get<std::string>(relative.storage()), lastRelativeKey_))
         return lastRelative_;
+    return otherRelativeIndex(relative);
+}
+
+int32_t NodeStore::otherRelativeIndex(const rt::Variant& relative) const {
     const int32_t found = indexOf(relative);
     if (relative.isString()) {
         lastRelativeKey_ = std::get<std::string>(relative.storage());
@@ -140,47 +147,124 @@ void NodeStore::setImageKey(int32_t index, const std::string& key) {
     nodes[index].image = storedImage(checkedImage(rt::Variant(key)));
 }
 
-rt::Variant NodeStore::checkedImage(const rt::Variant& image) const {
+NodeStore::ImageCheck NodeStore::checkImage(const rt::Variant& image) const {
     if (image.isMissing() || image.isEmpty()) return {};
     if (image.isString()) {
         const std::string& key = std::get<std::string>(image.storage());
         if (key.empty()) return {};
         if (!imageList) throw errImageListNotInitialized();
-        if (!listHasKey(key)) throw errElementNotFound();
-        return image;
+        // Node after node names the key found last; a list that has it
+        // has it for every view.
+        const bool foundLast = imageList.get() == lastFoundList_.get() &&
+                               lastFoundImages_->revision() == lastFoundRevision_ && sameBytes(key, lastFoundKey_);
+        if (!foundLast && !listHasKey(key)) throw errElementNotFound();
+        return {ImageCheck::Key, 0};
     }
     if (!image.isNumeric()) throw rt::errTypeMismatch();
     if (!imageList) throw errImageListNotInitialized();
     int32_t position = rt::toInt32(image);
     if (position < 1 || position > imageList->ListImages()->Count()) throw errIndexOutOfBounds();
-    return position;
+    return {ImageCheck::Position, position};
+}
+
+rt::Variant NodeStore::checkedImage(const rt::Variant& image) const {
+    const ImageCheck checked = checkImage(image);
+    switch (checked.kind) {
+        case ImageCheck::Key:
+            return image;
+        case ImageCheck::Position:
+            return checked.position;
+        default:
+            return {};
+    }
+}
+
+namespace {
+
+// A text argument where it lies, or converted into spare; Missing, Empty and
+// the empty text all mean "none".
+std::string_view optionalTextView(const rt::Variant& v, std::string& spare) {
+    if (v.isString()) return std::get<std::string>(v.storage());
+    if (v.isMissing() || v.isEmpty()) return {};
+    spare = rt::toText(v);
+    return spare;
+}
+
+// Hosts pass the relationship as a 32-bit number nearly always.
+int32_t relationshipOf(const rt::Variant& relationship) {
+    if (const auto* given = std::get_if<int32_t>(&relationship.storage())) return *given;
+    return rt::toInt32(relationship);
+}
+
+// A text argument as a record keeps it: a converted one moves.
+std::string ownText(std::string_view given, std::string& spare) {
+    return spare.empty() ? std::string(given) : std::move(spare);
+}
+
+}  // namespace
+
+void NodeStore::check(const rt::Variant& relative, const rt::Variant& relationship, const rt::Variant& key,
+                      const rt::Variant& text, const rt::Variant& image, CheckedNode& out) const {
+    if (!relative.isMissing() && !relative.isEmpty()) {
+        const int32_t anchor = relativeIndex(relative);
+        // The control places a node after its relative when no relationship
+        // is given.
+        const int32_t how = relationship.isMissing() ? tvwNext : relationshipOf(relationship);
+        if (how < tvwFirst || how > tvwChild) throw rt::errInvalidCall();
+        out.anchor = anchor;
+        out.how = how;
+    }
+    out.key = optionalTextView(key, out.keySpare);
+    if (!out.key.empty()) {
+        out.keyHash = foldedKeyHash(out.key);
+        if (findKey(out.key, out.keyHash) != NoNode) throw errKeyNotUnique();
+    }
+    out.image = checkImage(image);
+    out.text = optionalTextView(text, out.textSpare);
 }
 
 int32_t NodeStore::add(const rt::Variant& relative, const rt::Variant& relationship, const rt::Variant& key,
                        const rt::Variant& text, const rt::Variant& image) {
-    return insert(prepare(relative, relationship, key, text, image));
+    // The record is made in place, its texts copied once from the arguments.
+    CheckedNode checked;
+    check(relative, relationship, key, text, image, checked);
+    const Placement place = checked.anchor == NoNode ? Placement{} : placeBy(checked.anchor, checked.how);
+    const int32_t index = count();
+    const bool keyed = !checked.key.empty();
+    // Room first: out of memory, the tree stays as it was.
+    makeRoomForOne(keyed);
+    int32_t stored = checked.image.position;
+    if (checked.image.kind == ImageCheck::Key) stored = storedImageKey(std::get<std::string>(image.storage()));
+    if (checked.keySpare.empty() && checked.textSpare.empty())
+        nodes.emplace_back(checked.key, checked.text);
+    else
+        nodes.emplace_back(ownText(checked.key, checked.keySpare), ownText(checked.text, checked.textSpare));
+    nodes.back().image = stored;
+    expandedValues.push_back(0);
+    if (keyed) byKey.insert(checked.keyHash, index);
+    link(index, place);
+    return index;
 }
 
 NewNode NodeStore::prepare(const rt::Variant& relative, const rt::Variant& relationship, const rt::Variant& key,
                            const rt::Variant& text, const rt::Variant& image) const {
-    int32_t anchor = NoNode;
-    int32_t how = tvwLast;
-    if (!relative.isMissing() && !relative.isEmpty()) {
-        anchor = relativeIndex(relative);
-        // The control places a node after its relative when no relationship
-        // is given.
-        how = relationship.isMissing() ? tvwNext : rt::toInt32(relationship);
-        if (how < tvwFirst || how > tvwChild) throw rt::errInvalidCall();
+    CheckedNode checked;
+    check(relative, relationship, key, text, image, checked);
+    NewNode node{checked.keySpare.empty() && checked.textSpare.empty()
+                     ? NodeRecord(checked.key, checked.text)
+                     : NodeRecord(ownText(checked.key, checked.keySpare), ownText(checked.text, checked.textSpare))};
+    node.keyHash = checked.keyHash;
+    switch (checked.image.kind) {
+        case ImageCheck::Key:
+            node.image = image;
+            break;
+        case ImageCheck::Position:
+            node.image = checked.image.position;
+            break;
+        default:
+            break;
     }
-    NewNode node;
-    node.record.key = optionalText(key);
-    if (!node.record.key.empty()) {
-        node.keyHash = foldedKeyHash(node.record.key);
-        if (findKey(node.record.key, node.keyHash) != NoNode) throw errKeyNotUnique();
-    }
-    node.image = checkedImage(image);
-    node.record.text = optionalText(text);
-    if (anchor != NoNode) node.place = placeBy(anchor, how);
+    if (checked.anchor != NoNode) node.place = placeBy(checked.anchor, checked.how);
     return node;
 }
 
@@ -200,13 +284,18 @@ Placement NodeStore::placeBy(int32_t anchor, int32_t how) const {
     }
 }
 
-int32_t NodeStore::insert(NewNode node) {
+void NodeStore::makeRoomForOne(bool keyed) {
+    if (keyed) byKey.reserveOne();
+    if (nodes.size() == nodes.capacity()) nodes.reserve(std::max<size_t>(16, 2 * nodes.capacity()));
+    if (expandedValues.size() == expandedValues.capacity())
+        expandedValues.reserve(std::max<size_t>(16, 2 * expandedValues.capacity()));
+}
+
+int32_t NodeStore::insert(NewNode&& node) {
     const int32_t index = count();
     const bool keyed = !node.record.key.empty();
     // Room first: out of memory, the tree stays as it was.
-    if (keyed) byKey.reserveOne();
-    if (expandedValues.size() == expandedValues.capacity())
-        expandedValues.reserve(std::max<size_t>(16, 2 * expandedValues.capacity()));
+    makeRoomForOne(keyed);
     node.record.image = storedImage(node.image);
     nodes.push_back(std::move(node.record));
     expandedValues.push_back(0);
@@ -265,8 +354,9 @@ rt::Variant NodeStore::exchangeTag(int32_t index, const rt::Variant& tag) {
     int32_t& slot = nodes[index].tag;
     if (slot < 2) {
         // A shared slot: the node keeps sharing for Empty and the empty
-        // text, and takes a slot of its own for anything else.
-        rt::Variant old = tags[static_cast<size_t>(slot)];
+        // text, and takes a slot of its own for anything else. What the
+        // slot holds is known, so it is made rather than copied.
+        rt::Variant old = slot == 0 ? rt::Variant() : rt::Variant(std::string());
         if (tag.isEmpty()) {
             slot = 0;
         } else if (tag.isString() && std::get<std::string>(tag.storage()).empty()) {

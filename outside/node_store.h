@@ -31,6 +31,12 @@ inline constexpr int32_t NoNode = -1;
 class StoredNode;
 
 struct NodeRecord {
+    NodeRecord() = default;
+    // The texts go straight into place.
+    NodeRecord(std::string_view givenKey, std::string_view givenText) : key(givenKey), text(givenText) {}
+    NodeRecord(std::string&& givenKey, std::string&& givenText) noexcept
+        : key(std::move(givenKey)), text(std::move(givenText)) {}
+
     std::string key;  // as given; empty for a node without key
     std::string text;
     // The image: 0 for none, a list position (from 1), or ~k for the image
@@ -62,9 +68,9 @@ struct Placement {
 // A node whose arguments passed every check, ready to go in.
 struct NewNode {
     NodeRecord record;
-    rt::Variant image;  // as checkedImage gives it
+    rt::Variant image = {};  // as checkedImage gives it
     size_t keyHash = 0;  // of the folded key
-    Placement place;
+    Placement place = {};
 };
 
 // What Clear takes out of a store, to be let go once the view is consistent
@@ -128,9 +134,9 @@ public:
     // the conversion's own error for other kinds.
     int32_t indexOf(const rt::Variant& keyOrPosition) const;
     // The node bearing a key, or NoNode (the empty key is borne by none).
-    int32_t findKey(const std::string& key) const;
+    int32_t findKey(std::string_view key) const;
     // The same for a key whose folded form hashes to keyHash.
-    int32_t findKey(const std::string& key, size_t keyHash) const;
+    int32_t findKey(std::string_view key, size_t keyHash) const;
     // An image as a node stores it, after the checks against the image list.
     rt::Variant checkedImage(const rt::Variant& image) const;
 
@@ -182,7 +188,7 @@ protected:
     // either adds the node or, out of memory, leaves the tree as it was.
     NewNode prepare(const rt::Variant& relative, const rt::Variant& relationship, const rt::Variant& key,
                     const rt::Variant& text, const rt::Variant& image) const;
-    int32_t insert(NewNode node);
+    int32_t insert(NewNode&& node);
     // Empties the tree and hands back what it held (DroppedNodes).
     [[nodiscard]] DroppedNodes takeAll();
 
@@ -200,17 +206,45 @@ protected:
     static std::string ownerName(int32_t owner);
 
 private:
+    // An image argument that passed the checks: none, a key (the argument's
+    // text) or a list position.
+    struct ImageCheck {
+        enum Kind { None, Key, Position } kind = None;
+        int32_t position = 0;
+    };
+    ImageCheck checkImage(const rt::Variant& image) const;
+
+    // The arguments of an add that passed every check. Texts lie in the
+    // arguments, or in the spares when converted from another kind.
+    struct CheckedNode {
+        int32_t anchor = NoNode;
+        int32_t how = tvwLast;
+        std::string_view key;
+        std::string_view text;
+        std::string keySpare;
+        std::string textSpare;
+        size_t keyHash = 0;
+        ImageCheck image;
+    };
+    // Checks the arguments of an add in the control's order; changes nothing.
+    void check(const rt::Variant& relative, const rt::Variant& relationship, const rt::Variant& key,
+               const rt::Variant& text, const rt::Variant& image, CheckedNode& out) const;
+    // Room for one more node, so that nothing fails once it goes in.
+    void makeRoomForOne(bool keyed);
+
     static std::vector<rt::Variant> initialTags() { return {rt::Variant(), rt::Variant(std::string())}; }
     // A node's image as the record keeps it, from an image as checkedImage
     // gives it.
     int32_t storedImage(const rt::Variant& image);
     int32_t storedImageKey(const std::string& key);
+    int32_t storedOtherImageKey(const std::string& key);
 
     std::unordered_map<std::string, int32_t> imageKeyIndex_;  // key as given -> place in imageKeys
     int32_t lastImageKey_ = -1;
 
     // The node found for the relative of the last add, by its key as given.
     int32_t relativeIndex(const rt::Variant& relative) const;
+    int32_t otherRelativeIndex(const rt::Variant& relative) const;
     mutable std::string lastRelativeKey_;
     mutable int32_t lastRelative_ = NoNode;
 

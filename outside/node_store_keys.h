@@ -7,15 +7,100 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <functional>
+#include <cstring>
 #include <string_view>
 #include <vector>
 
 namespace tree {
 
+// Hashing of keys, eight bytes at a time. Each word may first go through a
+// change of its bytes (folding plain ASCII), which may refuse a word; the
+// hash of the changed words is then the hash of the changed text, since the
+// words are cut from the text the same way whatever their bytes.
+namespace key_hash {
+
+inline uint64_t load8(const char* p) noexcept {
+    uint64_t w;
+    std::memcpy(&w, p, sizeof w);
+    return w;
+}
+
+inline uint64_t load4(const char* p) noexcept {
+    uint32_t w;
+    std::memcpy(&w, p, sizeof w);
+    return w;
+}
+
+inline uint64_t mix(uint64_t h, uint64_t w) noexcept {
+    h = (h ^ w) * 0x9E3779B97F4A7C15ull;
+    return h ^ (h >> 29);
+}
+
+// The words of a text: every whole word, then the last eight bytes (which
+// may overlap the one before); a text shorter than eight bytes gives one
+// word made of its bytes. change(word) returns false to refuse the text.
+template <class Change>
+bool hashWords(std::string_view text, uint64_t& out, Change change) noexcept {
+    const char* p = text.data();
+    const size_t n = text.size();
+    uint64_t h = 0x243F6A8885A308D3ull ^ n;
+    uint64_t w;
+    if (n >= 8) {
+        size_t i = 0;
+        for (; i + 8 < n; i += 8) {
+            w = load8(p + i);
+            if (!change(w)) return false;
+            h = mix(h, w);
+        }
+        w = load8(p + n - 8);
+    } else if (n >= 4) {
+        w = load4(p) | (load4(p + n - 4) << 32);
+    } else if (n > 0) {
+        w = static_cast<unsigned char>(p[0]) | static_cast<uint64_t>(static_cast<unsigned char>(p[n / 2])) << 8 |
+            static_cast<uint64_t>(static_cast<unsigned char>(p[n - 1])) << 16;
+    } else {
+        w = 0;
+    }
+    if (!change(w)) return false;
+    h = mix(h, w);
+    h *= 0xBF58476D1CE4E5B9ull;
+    out = h ^ (h >> 32);
+    return true;
+}
+
+// A word of plain ASCII without a capital I (which a Turkish or Azeri locale
+// folds its own way) in its folded form: A to Z lowered. Refuses anything
+// else.
+inline bool foldPlainWord(uint64_t& w) noexcept {
+    constexpr uint64_t ones = 0x0101010101010101ull;
+    constexpr uint64_t highs = 0x8080808080808080ull;
+    if (w & highs) return false;
+    const uint64_t capitalI = w ^ (ones * 'I');
+    if ((capitalI - ones) & ~capitalI & highs) return false;
+    // With every byte below 0x80 no sum carries into the next byte.
+    const uint64_t fromA = w + ones * (0x80 - 'A');
+    const uint64_t pastZ = w + ones * (0x80 - 'Z' - 1);
+    w |= ((fromA & ~pastZ) & highs) >> 2;
+    return true;
+}
+
+}  // namespace key_hash
+
 class NodeKeyIndex {
 public:
-    static size_t hashOf(std::string_view foldedKey) noexcept { return std::hash<std::string_view>{}(foldedKey); }
+    static size_t hashOf(std::string_view foldedKey) noexcept {
+        uint64_t h = 0;
+        key_hash::hashWords(foldedKey, h, [](uint64_t&) { return true; });
+        return static_cast<size_t>(h);
+    }
+    // The hash of a key's folded form, when folding the key is plain (ASCII
+    // without a capital I) and can be done in place.
+    static bool plainFoldedHash(std::string_view key, size_t& hash) noexcept {
+        uint64_t h = 0;
+        if (!key_hash::hashWords(key, h, key_hash::foldPlainWord)) return false;
+        hash = static_cast<size_t>(h);
+        return true;
+    }
 
     size_t size() const noexcept { return size_; }
 

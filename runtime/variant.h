@@ -81,6 +81,9 @@ public:
     bool isNumeric() const noexcept;
 
     const Storage& storage() const noexcept { return v_; }
+    // The text held, for a caller that lent it and takes it back; nothing
+    // for another kind.
+    std::string* textIf() noexcept { return std::get_if<std::string>(&v_); }
 
     // Equal kind and value; objects compare by identity.
     bool operator==(const Variant& o) const { return v_ == o.v_; }

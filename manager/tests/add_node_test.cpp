@@ -436,6 +436,60 @@ TEST_F(AddNodeTest, HandsExpandedUnchangedAndStoresTheTagAsText) {
     EXPECT_EQ(reports(), at({}));
 }
 
+// Texts too long to sit inside a string are handed to the tree view without a
+// copy of their own; the caller's variables hold them again after the call,
+// whether the add succeeded or failed, and the tree view saw them whole.
+TEST_F(AddNodeTest, LongTextsReachTheTreeAndStayWithTheCaller) {
+    const std::string relative = "a section key longer than a short text";
+    const std::string key = "an item key that is longer than a short text";
+    const std::string text = "the item's text, also longer than a short text";
+    const std::string imageKey = "an image key of the caller, long as well";
+    const std::string tag = "a tag that a short string could not hold either";
+    struct Row {
+        const char* name;
+        bool keyTaken;
+    };
+    const std::vector<Row> rows{{"the node is added", false}, {"the key is taken: the add fails", true}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        auto recording = rt::make<RecordingTreeView>();
+        tv = recording;
+        manager->setTreeViewObject(tv);
+        addSection(relative);
+        if (row.keyTaken) addItem(relative, key, TVSNodeStyle_CheckBoxoff, "first");
+        if (!checkBoxImages()->hasKey(imageKey)) checkBoxImages()->Add(rt::Missing{}, imageKey, newPicture());
+        handler.clear();
+        recording->calls->clear();
+        AddNodeArgs args{.sRelative = relative, .sRelationship = tree::tvwChild, .sKey = key, .sText = text,
+                         .enumTVSNodeStyle = TVSNodeStyle_Default, .ImageIPictureDispKeyNormal = imageKey,
+                         .sTag = tag};
+
+        manager->AddNode(args);
+
+        EXPECT_EQ(args.sRelative, relative);
+        EXPECT_EQ(args.sKey, key);
+        EXPECT_EQ(args.sText, text);
+        EXPECT_EQ(args.ImageIPictureDispKeyNormal, imageKey);
+        EXPECT_EQ(args.sTag, tag);
+        ASSERT_EQ(recording->calls->size(), 1u);
+        const AddCall& call = recording->calls->front();
+        EXPECT_EQ(rt::toText(call.relative), relative);
+        EXPECT_EQ(rt::toText(call.key), key);
+        EXPECT_EQ(rt::toText(call.text), text);
+        EXPECT_EQ(rt::toText(call.image), imageKey);
+        if (row.keyTaken) {
+            EXPECT_EQ(reports(), at({NotUnique, NotSet, NotSet}));
+            EXPECT_EQ(node(key)->Text(), "first");
+        } else {
+            EXPECT_EQ(reports(), at({}));
+            EXPECT_EQ(node(key)->Text(), text);
+            EXPECT_EQ(rt::toText(node(key)->Image()), imageKey);
+            EXPECT_EQ(node(key)->Parent()->Key(), relative);
+            expectTag(key, tag);
+        }
+    }
+}
+
 // ---------------------------------------------------------------------------
 // Failures
 

@@ -56,6 +56,17 @@ TEST(NodeStore, FoldsShortLongAndWiderKeysAlike) {
         {"Grün" + std::string(70, 'X'), "GRÜN" + std::string(70, 'x')},
         {"ÀB", "àb"},
         {"@[", "@["},
+        // A capital I takes the full folding and a small i the one in place:
+        // both must file the key alike, at every length that the hashing
+        // cuts into words differently.
+        {"KIND", "kind"},
+        {"ink", "INK"},
+        {"Sl", "sL"},
+        {"Mixed07", "mIXED07"},
+        {"eightIbs", "EIGHTIBS"},
+        {"NineBytes", "ninebytes"},
+        {"sixteen-bytes-ID", "SIXTEEN-BYTES-id"},
+        {"Seventeen-Bytes-I", "seventeen-bytes-i"},
     };
     tree::MemoryTreeView view;
     auto nodes = view.Nodes();
@@ -117,6 +128,37 @@ TEST(NodeStore, HandsOutOneObjectPerNode) {
     EXPECT_EQ(rt::toText(again->Tag()), "kept");
     EXPECT_TRUE(rt::sameObject(again->Parent(), nodes->Item(1)));
     view.checkInvariants();
+}
+
+// The relative and the image key of one add are compared with those of the
+// add before by their bytes, a word at a time: two texts of the same length
+// that differ in one byte, wherever it lies, name two nodes and two images.
+TEST(NodeStore, TellsApartRelativesAndImageKeysThatDifferInOneByte) {
+    for (size_t length : {1, 3, 4, 5, 7, 8, 9, 12, 15, 16, 17, 24}) {
+        for (size_t at : {size_t{0}, length / 2, length - 1}) {
+            const std::string a(length, 'k');
+            std::string b = a;
+            b[at] = 'q';
+            SCOPED_TRACE(a + " / " + b);
+            tree::MemoryTreeView view;
+            auto list = rt::make<tree::ImageList>();
+            for (const auto& k : {a, b})
+                list->ListImages()->Add(rt::Missing{}, k, rt::make<rt::Picture>(rt::PictureType::Bitmap, 16, 16));
+            view.SetImageList(list);
+            auto nodes = view.Nodes();
+            nodes->Add(rt::Missing{}, rt::Missing{}, a, "", rt::Missing{});
+            nodes->Add(rt::Missing{}, rt::Missing{}, b, "", rt::Missing{});
+            // Alternating, so that each add follows one under the other node.
+            for (int i = 0; i < 4; ++i) {
+                const std::string& parent = i % 2 == 0 ? a : b;
+                const std::string child = "c" + std::to_string(i);
+                nodes->Add(parent, tree::tvwChild, child, "", parent);
+                EXPECT_EQ(nodes->Item(child)->Parent()->Key(), parent);
+                EXPECT_EQ(rt::toText(nodes->Item(child)->Image()), parent);
+            }
+            view.checkInvariants();
+        }
+    }
 }
 
 // A node object that outlives a Clear, or the view, fails with 35605 and

@@ -72,10 +72,12 @@ namespace {
 // where folding only lowers A to Z: that is done in place, without building
 // the folded text. A capital I is left to the full rule, which under a
 // Turkish or Azeri locale folds it to the dotless i.
-size_t foldedKeyHash(std::string_view key) {
+size_t fullyFoldedKeyHash(std::string_view key) { return NodeKeyIndex::hashOf(rt::foldCase(key)); }
+
+inline size_t foldedKeyHash(std::string_view key) {
     size_t hash;
     if (NodeKeyIndex::plainFoldedHash(key, hash)) return hash;
-    return NodeKeyIndex::hashOf(rt::foldCase(key));
+    return fullyFoldedKeyHash(key);
 }
 
 }  // namespace
@@ -217,7 +219,9 @@ void NodeStore::check(const rt::Variant& relative, const rt::Variant& relationsh
     out.key = optionalTextView(key, out.keySpare);
     if (!out.key.empty()) {
         out.keyHash = foldedKeyHash(out.key);
-        if (findKey(out.key, out.keyHash) != NoNode) throw errKeyNotUnique();
+        const std::string_view given = out.key;
+        const auto sameKey = [&](int32_t index) { return rt::textEquals(nodes[index].key, given); };
+        if (byKey.find(out.keyHash, sameKey) != NoNode) throw errKeyNotUnique();
     }
     out.image = checkImage(image);
     out.text = optionalTextView(text, out.textSpare);
@@ -285,6 +289,14 @@ Placement NodeStore::placeBy(int32_t anchor, int32_t how) const {
 }
 
 void NodeStore::makeRoomForOne(bool keyed) {
+    // Nearly always there is room: the check alone stays in line.
+    if (!(keyed && !byKey.hasRoomForOne()) && nodes.size() < nodes.capacity() &&
+        expandedValues.size() < expandedValues.capacity())
+        return;
+    growForOne(keyed);
+}
+
+void NodeStore::growForOne(bool keyed) {
     if (keyed) byKey.reserveOne();
     if (nodes.size() == nodes.capacity()) nodes.reserve(std::max<size_t>(16, 2 * nodes.capacity()));
     if (expandedValues.size() == expandedValues.capacity())
@@ -357,25 +369,34 @@ rt::Variant NodeStore::exchangeTag(int32_t index, const rt::Variant& tag) {
         // text, and takes a slot of its own for anything else. What the
         // slot holds is known, so it is made rather than copied.
         rt::Variant old = slot == 0 ? rt::Variant() : rt::Variant(std::string());
-        if (tag.isEmpty()) {
+        if (tag.isEmpty())
             slot = 0;
-        } else if (tag.isString() && std::get<std::string>(tag.storage()).empty()) {
+        else if (tag.isString() && std::get<std::string>(tag.storage()).empty())
             slot = 1;
-        } else {
-            tags.push_back(tag);
-            slot = static_cast<int32_t>(tags.size() - 1);
-        }
+        else
+            slot = ownTagSlot(tag);
         return old;
     }
     return std::exchange(tags[static_cast<size_t>(slot)], tag);
+}
+
+int32_t NodeStore::ownTagSlot(const rt::Variant& tag) {
+    tags.push_back(tag);
+    return static_cast<int32_t>(tags.size() - 1);
 }
 
 int16_t NodeStore::expanded(int32_t index) const { return expandedValues[static_cast<size_t>(index)]; }
 void NodeStore::setExpanded(int32_t index, int16_t expanded) { expandedValues[static_cast<size_t>(index)] = expanded; }
 
 rt::Ref<TreeNode> NodeStore::objectFor(int32_t index) {
+    const NodeRecord& d = nodes[index];
+    if (d.object) return d.object;
+    return madeObjectFor(index);
+}
+
+rt::Ref<TreeNode> NodeStore::madeObjectFor(int32_t index) {
     NodeRecord& d = nodes[index];
-    if (!d.object) d.object = rt::make<StoredNode>(*this, index);
+    d.object = rt::make<StoredNode>(*this, index);
     return d.object;
 }
 

@@ -231,6 +231,10 @@ private:
                const rt::Variant& text, const rt::Variant& image, CheckedNode& out) const;
     // Room for one more node, so that nothing fails once it goes in.
     void makeRoomForOne(bool keyed);
+    void growForOne(bool keyed);
+    // A slot of its own for a tag that no shared slot holds.
+    int32_t ownTagSlot(const rt::Variant& tag);
+    rt::Ref<TreeNode> madeObjectFor(int32_t index);
 
     static std::vector<rt::Variant> initialTags() { return {rt::Variant(), rt::Variant(std::string())}; }
     // A node's image as the record keeps it, from an image as checkedImage

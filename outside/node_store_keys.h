@@ -115,6 +115,7 @@ public:
         return -1;
     }
 
+    bool hasRoomForOne() const noexcept { return 2 * (size_ + 1) <= slots_.size(); }
     // Makes room for one more entry; the only step that can fail.
     void reserveOne() {
         if (2 * (size_ + 1) > slots_.size()) grow();

@@ -11,7 +11,7 @@ namespace {
 
 // Two texts of the same bytes. Keys are short: up to sixteen bytes they are
 // compared a word or two at a time instead of through a call to memcmp.
-bool sameBytes(std::string_view a, std::string_view b) noexcept {
+inline bool sameBytes(std::string_view a, std::string_view b) noexcept {
     const size_t n = a.size();
     if (n != b.size()) return false;
     const char* x = a.data();
@@ -20,6 +20,11 @@ bool sameBytes(std::string_view a, std::string_view b) noexcept {
         return key_hash::load8(x) == key_hash::load8(y) && key_hash::load8(x + n - 8) == key_hash::load8(y + n - 8);
     if (n >= 4 && n < 8)
         return key_hash::load4(x) == key_hash::load4(y) && key_hash::load4(x + n - 4) == key_hash::load4(y + n - 4);
+    if (n < 4) {
+        for (size_t i = 0; i < n; ++i)
+            if (x[i] != y[i]) return false;
+        return true;
+    }
     return a == b;
 }
 
@@ -149,7 +154,7 @@ void NodeStore::setImageKey(int32_t index, const std::string& key) {
     nodes[index].image = storedImage(checkedImage(rt::Variant(key)));
 }
 
-NodeStore::ImageCheck NodeStore::checkImage(const rt::Variant& image) const {
+inline NodeStore::ImageCheck NodeStore::checkImage(const rt::Variant& image) const {
     if (image.isMissing() || image.isEmpty()) return {};
     if (image.isString()) {
         const std::string& key = std::get<std::string>(image.storage());
@@ -204,6 +209,14 @@ std::string ownText(std::string_view given, std::string& spare) {
 }
 
 }  // namespace
+
+inline void NodeStore::makeRoomForOne(bool keyed) {
+    // Nearly always there is room: the check alone stays in line.
+    if (!(keyed && !byKey.hasRoomForOne()) && nodes.size() < nodes.capacity() &&
+        expandedValues.size() < expandedValues.capacity())
+        return;
+    growForOne(keyed);
+}
 
 void NodeStore::check(const rt::Variant& relative, const rt::Variant& relationship, const rt::Variant& key,
                       const rt::Variant& text, const rt::Variant& image, CheckedNode& out) const {
@@ -286,14 +299,6 @@ Placement NodeStore::placeBy(int32_t anchor, int32_t how) const {
         default:  // tvwChild
             return {anchor, NoNode};
     }
-}
-
-void NodeStore::makeRoomForOne(bool keyed) {
-    // Nearly always there is room: the check alone stays in line.
-    if (!(keyed && !byKey.hasRoomForOne()) && nodes.size() < nodes.capacity() &&
-        expandedValues.size() < expandedValues.capacity())
-        return;
-    growForOne(keyed);
 }
 
 void NodeStore::growForOne(bool keyed) {

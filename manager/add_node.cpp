@@ -37,7 +37,7 @@ tree::TreeView& treeViewOf(const rt::ObjectRef& held, const rt::ObjectRef& bound
 class TextArgument {
 public:
     explicit TextArgument(std::string& text, bool missingWhenEmpty = false)
-        : text_(text), lent_(text.size() > ShortText), value_(argument(text, missingWhenEmpty, lent_)) {}
+        : text_(text), lent_(text.size() > shortText()), value_(argument(text, missingWhenEmpty, lent_)) {}
     ~TextArgument() {
         if (lent_) text_ = std::move(*value_.textIf());
     }
@@ -48,7 +48,7 @@ public:
 
 private:
     // The longest text that a string keeps without allocating.
-    static constexpr size_t ShortText = std::string().capacity();
+    static size_t shortText() noexcept { return std::string().capacity(); }
 
     static rt::Variant argument(std::string& text, bool missingWhenEmpty, bool lend) {
         if (lend) return rt::Variant(std::move(text));

@@ -165,21 +165,21 @@ inline NodeStore::ImageCheck NodeStore::checkImage(const rt::Variant& image) con
         const bool foundLast = imageList.get() == lastFoundList_.get() &&
                                lastFoundImages_->revision() == lastFoundRevision_ && sameBytes(key, lastFoundKey_);
         if (!foundLast && !listHasKey(key)) throw errElementNotFound();
-        return {ImageCheck::Key, 0};
+        return {ImageCheck::ByKey, 0};
     }
     if (!image.isNumeric()) throw rt::errTypeMismatch();
     if (!imageList) throw errImageListNotInitialized();
     int32_t position = rt::toInt32(image);
     if (position < 1 || position > imageList->ListImages()->Count()) throw errIndexOutOfBounds();
-    return {ImageCheck::Position, position};
+    return {ImageCheck::ByPosition, position};
 }
 
 rt::Variant NodeStore::checkedImage(const rt::Variant& image) const {
     const ImageCheck checked = checkImage(image);
     switch (checked.kind) {
-        case ImageCheck::Key:
+        case ImageCheck::ByKey:
             return image;
-        case ImageCheck::Position:
+        case ImageCheck::ByPosition:
             return checked.position;
         default:
             return {};
@@ -251,7 +251,7 @@ int32_t NodeStore::add(const rt::Variant& relative, const rt::Variant& relations
     // Room first: out of memory, the tree stays as it was.
     makeRoomForOne(keyed);
     int32_t stored = checked.image.position;
-    if (checked.image.kind == ImageCheck::Key) stored = storedImageKey(std::get<std::string>(image.storage()));
+    if (checked.image.kind == ImageCheck::ByKey) stored = storedImageKey(std::get<std::string>(image.storage()));
     if (checked.keySpare.empty() && checked.textSpare.empty())
         nodes.emplace_back(checked.key, checked.text);
     else
@@ -272,10 +272,10 @@ NewNode NodeStore::prepare(const rt::Variant& relative, const rt::Variant& relat
                      : NodeRecord(ownText(checked.key, checked.keySpare), ownText(checked.text, checked.textSpare))};
     node.keyHash = checked.keyHash;
     switch (checked.image.kind) {
-        case ImageCheck::Key:
+        case ImageCheck::ByKey:
             node.image = image;
             break;
-        case ImageCheck::Position:
+        case ImageCheck::ByPosition:
             node.image = checked.image.position;
             break;
         default:

@@ -209,7 +209,7 @@ private:
     // An image argument that passed the checks: none, a key (the argument's
     // text) or a list position.
     struct ImageCheck {
-        enum Kind { None, Key, Position } kind = None;
+        enum Kind { NoImage, ByKey, ByPosition } kind = NoImage;
         int32_t position = 0;
     };
     ImageCheck checkImage(const rt::Variant& image) const;

@@ -55,6 +55,22 @@ void BM_AddNode_Direct(benchmark::State& state) {
 }
 BENCHMARK(BM_AddNode_Direct)->Arg(1000)->Arg(32767)->Unit(benchmark::kMicrosecond);
 
+// Keys and texts too long to sit inside a string: each one allocates when it
+// is copied.
+Keys longKeys(int64_t n) {
+    Keys keys = itemKeys("CB", n);
+    for (auto& key : keys) key += " - an item key longer than a short text";
+    return keys;
+}
+
+void BM_AddNode_LongTexts(benchmark::State& state) { addToFreshTree(state, 0, longKeys(state.range(0)), addByManager); }
+BENCHMARK(BM_AddNode_LongTexts)->Arg(1000)->Unit(benchmark::kMicrosecond);
+
+void BM_AddNode_LongTexts_Direct(benchmark::State& state) {
+    addToFreshTree(state, 0, longKeys(state.range(0)), addDirectly);
+}
+BENCHMARK(BM_AddNode_LongTexts_Direct)->Arg(1000)->Unit(benchmark::kMicrosecond);
+
 // A batch of 1,000 items into a tree that already holds `filled` nodes. The
 // iteration count is fixed: rebuilding 100,000 nodes takes far longer than
 // the batch itself.

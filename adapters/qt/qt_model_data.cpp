@@ -9,10 +9,18 @@
 namespace qt_tree {
 namespace {
 
-// Room for one more element, in doubling steps so that adding stays linear.
 template <class T>
-void makeRoom(std::vector<T>& v, size_t least = 4) {
-    if (v.size() == v.capacity()) v.reserve(std::max(least, 2 * v.capacity()));
+[[gnu::noinline]] void grow(std::vector<T>& v, size_t least) {
+    v.reserve(std::max(least, 2 * v.capacity()));
+}
+
+// Room for one more element, in doubling steps so that adding stays linear.
+// Every add asks, and nearly every time there is room: only growing is a
+// call.
+template <class T>
+inline void makeRoom(std::vector<T>& v, size_t least = 4) {
+    if (v.size() == v.capacity()) [[unlikely]]
+        grow(v, least);
 }
 
 // Marks the model as telling its views of a change while it runs.
@@ -133,7 +141,7 @@ void ModelData::setImage(int32_t index, const rt::Variant& image) {
     NodeStore::setImage(index, image);
     // The same image again changes nothing that anyone could see.
     if (nodes[index].image == before) return;
-    tellOwedRows();
+    if (owedRows != 0) tellOwedRows();
     // The widget repaints what the model tells it changed, and only what
     // shows of that.
     model->imageChanged(index);

@@ -10,8 +10,6 @@
 namespace qt_tree {
 namespace {
 
-constexpr int32_t Foreign = -2;
-
 const QEvent::Type TellOwedRows = static_cast<QEvent::Type>(QEvent::registerEventType());
 
 }  // namespace
@@ -19,18 +17,17 @@ const QEvent::Type TellOwedRows = static_cast<QEvent::Type>(QEvent::registerEven
 NodeModel::NodeModel(std::shared_ptr<ModelData> data, QObject* parent)
     : QAbstractItemModel(parent), data_(std::move(data)) {}
 
-int32_t NodeModel::ownerOf(const QModelIndex& parent) const {
-    if (!parent.isValid()) return NoNode;
-    if (parent.column() != 0) return Foreign;
-    const int32_t node = ownNode(parent);
-    return node == NoNode ? Foreign : node;
+QModelIndex NodeModel::index(int row, int column, const QModelIndex& parent) const {
+    // Telling owed rows is out of the way: a widget asks for the index of
+    // every row that it lays out, and the rows are told by then.
+    if (data_->owedRows != 0) [[unlikely]]
+        return indexAfterTelling(row, column, parent);
+    return lookUp(row, column, parent);
 }
 
-QModelIndex NodeModel::index(int row, int column, const QModelIndex& parent) const {
-    if (data_->owedRows != 0) data_->tellOwedRows();
-    const int32_t owner = ownerOf(parent);
-    if (owner == Foreign || column != 0 || row < 0 || row >= data_->toldChildren(owner)) return {};
-    return createIndex(row, 0, static_cast<quintptr>(data_->childrenOf(owner)[static_cast<size_t>(row)]));
+QModelIndex NodeModel::indexAfterTelling(int row, int column, const QModelIndex& parent) const {
+    data_->tellOwedRows();
+    return lookUp(row, column, parent);
 }
 
 QModelIndex NodeModel::parent(const QModelIndex& child) const {
@@ -47,7 +44,22 @@ int NodeModel::rowCount(const QModelIndex& parent) const {
 
 int NodeModel::columnCount(const QModelIndex& parent) const { return ownerOf(parent) == Foreign ? 0 : 1; }
 
-bool NodeModel::hasChildren(const QModelIndex& parent) const { return rowCount(parent) > 0; }
+bool NodeModel::hasChildren(const QModelIndex& parent) const {
+    // A widget asks this of every row that it lays out. Rows owed to one
+    // owner change only that owner's answer, from none to some: it is told
+    // them before it answers.
+    const int32_t owner = ownerOf(parent);
+    if (owner == Foreign) return false;
+    const ModelData& data = *data_;
+    if (owner == data.owedOwner && data.owedRows != 0) [[unlikely]]
+        return hasChildrenAfterTelling(owner);
+    return !data.childrenOf(owner).empty();
+}
+
+bool NodeModel::hasChildrenAfterTelling(int32_t owner) const {
+    data_->tellOwedRows();
+    return data_->toldChildren(owner) > 0;
+}
 
 QVariant NodeModel::data(const QModelIndex& index, int role) const {
     const int32_t node = ownNode(index);
@@ -57,7 +69,7 @@ QVariant NodeModel::data(const QModelIndex& index, int role) const {
         case Qt::EditRole:
             return QString::fromStdString(data_->nodes[node].text);
         case Qt::DecorationRole:
-            return data_->hasImage(node) ? QVariant(data_->iconOf(node)) : QVariant();
+            return data_->decorationOf(node);
         case Qt::UserRole:
             return QString::fromStdString(data_->nodes[node].key);
         default:
@@ -124,7 +136,7 @@ void NodeModel::textChanged(int32_t node) {
     emit dataChanged(index, index, {Qt::DisplayRole, Qt::EditRole});
 }
 
-void NodeModel::imageChanged(int32_t node) {
+void NodeModel::noteImageChange(int32_t node) {
     const int32_t owner = data_->nodes[node].parent;
     const int row = data_->rows[static_cast<size_t>(node)];
     if (!changed_.empty()) {

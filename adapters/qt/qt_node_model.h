@@ -39,20 +39,53 @@ public:
     void endClear();
     void textChanged(int32_t node);
     // Told with the next run of the event loop, runs of rows at a time.
-    void imageChanged(int32_t node);
+    void imageChanged(int32_t node) {
+        // A walk over siblings changes the row after the last one.
+        if (!changed_.empty()) {
+            Run& last = changed_.back();
+            const int row = data_->rows[static_cast<size_t>(node)];
+            if (row == last.last + 1 && last.owner == data_->nodes[node].parent) {
+                last.last = row;
+                return;
+            }
+        }
+        noteImageChange(node);
+    }
 
 private:
-    // The node of an index of this model, or NoNode. The views ask for
-    // every row that a change touches, several times: this is
-    // ModelData::nodeAt without the way through the widget's model.
+    // The node of an index of this model, or NoNode. A widget asks about
+    // every row it lays out, several times: this is ModelData::nodeAt
+    // without the way through the widget's model, inline.
     int32_t ownNode(const QModelIndex& index) const {
-        if (!index.isValid() || index.model() != this) return NoNode;
+        if (index.model() != this) return NoNode;  // an invalid index has no model
         const quintptr node = index.internalId();
-        return node < static_cast<quintptr>(data_->nodes.size()) ? static_cast<int32_t>(node) : NoNode;
+        return node < static_cast<quintptr>(data_->rows.size()) ? static_cast<int32_t>(node) : NoNode;
     }
-    // The owner of an index's children: NoNode for the roots, or -2 for an
-    // index that is no node of this model.
-    int32_t ownerOf(const QModelIndex& parent) const;
+    // The owner of an index's children: NoNode for the roots, or Foreign
+    // for an index that is no node of this model.
+    static constexpr int32_t Foreign = -2;
+    int32_t ownerOf(const QModelIndex& parent) const {
+        if (!parent.isValid()) return NoNode;
+        if (parent.column() != 0) return Foreign;
+        const int32_t node = ownNode(parent);
+        return node == NoNode ? Foreign : node;
+    }
+    // index() and hasChildren() once the owed rows are told.
+    QModelIndex indexAfterTelling(int row, int column, const QModelIndex& parent) const;
+    bool hasChildrenAfterTelling(int32_t owner) const;
+    // The index of a told row.
+    QModelIndex lookUp(int row, int column, const QModelIndex& parent) const {
+        const int32_t owner = ownerOf(parent);
+        if (owner == Foreign || column != 0) return {};
+        const ModelData& data = *data_;
+        const std::vector<int32_t>& children = data.childrenOf(owner);
+        // Rows still owed (while the model tells a change) are not there yet.
+        size_t told = children.size();
+        if (owner == data.owedOwner) told -= static_cast<size_t>(data.owedRows);
+        if (static_cast<size_t>(static_cast<unsigned>(row)) >= told) return {};
+        return createIndex(row, 0, static_cast<quintptr>(children[static_cast<size_t>(row)]));
+    }
+    void noteImageChange(int32_t node);
     void tellImageChanges();
 
     std::shared_ptr<ModelData> data_;

@@ -7,9 +7,11 @@
 #include <QModelIndex>
 #include <QPointer>
 #include <QTreeView>
+#include <QVariant>
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <unordered_map>
 
 #include "adapters/qt/qt_icons.h"
 #include "outside/node_store.h"
@@ -42,7 +44,21 @@ struct ViewData : tree::NodeStore {
     void setImageList(const rt::Ref<tree::ImageList>& list);
     // The icon that a node shows now.
     QIcon iconOf(int32_t index);
+    // The same as a decoration for a model's data, or an invalid variant
+    // for a node without image. A widget asks for it at every paint of a
+    // row, so it is made once for each image that nodes name.
+    QVariant decorationOf(int32_t index);
     void repaintSoon();
+
+private:
+    // Decorations by a node's stored image, for one image list as it was
+    // at one revision, while the nodes name the same image keys.
+    std::unordered_map<int32_t, QVariant> decorations_;
+    const tree::ImageList* decorationsList_ = nullptr;
+    uint64_t decorationsRevision_ = 0;
+    uint64_t decorationsGeneration_ = 0;
+
+public:
 
     // The node that a model index of the widget shows, or NoNode.
     virtual int32_t nodeAt(const QModelIndex& index) const = 0;

@@ -8,39 +8,49 @@ namespace {
 // The section's internal id is 0, an item's its row plus 1.
 constexpr quintptr SectionId = 0;
 
+const QString& shown(const QString& text) { return text; }
+QString shown(const std::string& text) { return QString::fromStdString(text); }
+
 }  // namespace
 
-HandModel::HandModel(bool icons, QIcon on, QIcon off) : icons_(icons), on_(std::move(on)), off_(std::move(off)) {}
+template <class Text>
+HandModel<Text>::HandModel(bool icons, QIcon on, QIcon off)
+    : icons_(icons), on_(QVariant(std::move(on))), off_(QVariant(std::move(off))) {}
 
-QModelIndex HandModel::index(int row, int column, const QModelIndex& parent) const {
+template <class Text>
+QModelIndex HandModel<Text>::index(int row, int column, const QModelIndex& parent) const {
     if (column != 0 || row < 0) return {};
     if (!parent.isValid()) return row == 0 ? sectionIndex() : QModelIndex();
     if (parent.internalId() != SectionId || row >= static_cast<int>(items_.size())) return {};
     return createIndex(row, 0, static_cast<quintptr>(row) + 1);
 }
 
-QModelIndex HandModel::parent(const QModelIndex& child) const {
+template <class Text>
+QModelIndex HandModel<Text>::parent(const QModelIndex& child) const {
     return child.isValid() && child.internalId() != SectionId ? sectionIndex() : QModelIndex();
 }
 
-int HandModel::rowCount(const QModelIndex& parent) const {
+template <class Text>
+int HandModel<Text>::rowCount(const QModelIndex& parent) const {
     if (!parent.isValid()) return 1;
     return parent.internalId() == SectionId ? static_cast<int>(items_.size()) : 0;
 }
 
-int HandModel::columnCount(const QModelIndex&) const { return 1; }
+template <class Text>
+int HandModel<Text>::columnCount(const QModelIndex&) const { return 1; }
 
-QVariant HandModel::data(const QModelIndex& index, int role) const {
+template <class Text>
+QVariant HandModel<Text>::data(const QModelIndex& index, int role) const {
     if (!index.isValid()) return {};
     if (index.internalId() == SectionId) return role == Qt::DisplayRole ? QVariant(QStringLiteral("Section")) : QVariant();
     const Item& item = items_[index.internalId() - 1];
     switch (role) {
         case Qt::DisplayRole:
-            return item.text;
+            return shown(item.text);
         case Qt::UserRole:
-            return item.key;
+            return shown(item.key);
         case Qt::DecorationRole:
-            return icons_ ? QVariant(item.on ? on_ : off_) : QVariant();
+            return icons_ ? (item.on ? on_ : off_) : QVariant();
         case Qt::CheckStateRole:
             return icons_ ? QVariant() : QVariant(item.on ? Qt::Checked : Qt::Unchecked);
         default:
@@ -48,7 +58,8 @@ QVariant HandModel::data(const QModelIndex& index, int role) const {
     }
 }
 
-Qt::ItemFlags HandModel::flags(const QModelIndex& index) const {
+template <class Text>
+Qt::ItemFlags HandModel<Text>::flags(const QModelIndex& index) const {
     if (!index.isValid()) return Qt::NoItemFlags;
     if (index.internalId() == SectionId) return Qt::ItemIsEnabled | Qt::ItemIsSelectable;
     Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
@@ -56,7 +67,8 @@ Qt::ItemFlags HandModel::flags(const QModelIndex& index) const {
     return flags;
 }
 
-void HandModel::append(std::vector<Item>&& items) {
+template <class Text>
+void HandModel<Text>::append(std::vector<Item>&& items) {
     if (items.empty()) return;
     const int first = static_cast<int>(items_.size());
     beginInsertRows(sectionIndex(), first, first + static_cast<int>(items.size()) - 1);
@@ -67,13 +79,15 @@ void HandModel::append(std::vector<Item>&& items) {
     endInsertRows();
 }
 
-void HandModel::clear() {
+template <class Text>
+void HandModel<Text>::clear() {
     beginResetModel();
     items_.clear();
     endResetModel();
 }
 
-void HandModel::tellStates() {
+template <class Text>
+void HandModel<Text>::tellStates() {
     if (runs_.empty()) return;
     const QModelIndex section = sectionIndex();
     const QList<int> roles{icons_ ? Qt::DecorationRole : Qt::CheckStateRole};
@@ -81,5 +95,8 @@ void HandModel::tellStates() {
     for (const Run& run : runs_)
         emit dataChanged(index(run.first, 0, section), index(run.last, 0, section), roles);
 }
+
+template class HandModel<QString>;
+template class HandModel<std::string>;
 
 }  // namespace qt_bench

@@ -3,20 +3,28 @@
 // model over a vector of items (text, key, state) under one section row,
 // shown in a QTreeView. Items never have children; a batch of new items is
 // one insertion and a change of every item is one change of data. States
-// show as check states or as icons (one shared icon for each state).
+// show as check states or as icons (one shared icon for each state, kept
+// as the variant that the model's data gives).
+//
+// Texts are kept as QStrings, converted once when added, or as the UTF-8
+// bytes that they come in, converted only for the rows that the widget
+// shows (as the manager's model view does).
 
 #include <QAbstractItemModel>
 #include <QIcon>
 #include <QString>
+#include <QVariant>
+#include <string>
 #include <vector>
 
 namespace qt_bench {
 
+template <class Text>
 class HandModel final : public QAbstractItemModel {
 public:
     struct Item {
-        QString text;
-        QString key;
+        Text text;
+        Text key;
         bool on = false;
     };
 
@@ -62,10 +70,14 @@ private:
     void tellStates();
 
     bool icons_;
-    QIcon on_;
-    QIcon off_;
+    // The two icons as decorations, made once.
+    QVariant on_;
+    QVariant off_;
     std::vector<Item> items_;
     std::vector<Run> runs_;
 };
+
+extern template class HandModel<QString>;
+extern template class HandModel<std::string>;
 
 }  // namespace qt_bench

@@ -42,13 +42,16 @@ void showWidget(QWidget& widget);
 // with checkable items, QTreeWidget with check states or icons. The
 // hand-written model with icons also comes in a second form that has its
 // widget lay all rows out instead of asking about each changed one, as the
-// manager's model view does for a change of most rows.
+// manager's model view does for a change of most rows, and in a third form
+// that does the same and keeps its texts as the UTF-8 bytes that they come
+// in, converted only for the rows shown, as the manager's model view does.
 enum class Way {
     ManagerOnQt,
     ManagerOnQtWidget,
     ManagerOnMemory,
     HandModelIcons,
     HandModelIconsRelayout,
+    HandModelUtf8,
     HandModelChecks,
     StandardModel,
     DirectCheckState,
@@ -66,6 +69,7 @@ inline bool byManager(Way way) {
     BENCHMARK_CAPTURE(job, manager_on_memory, Way::ManagerOnMemory)->__VA_ARGS__;                    \
     BENCHMARK_CAPTURE(job, hand_model_icon, Way::HandModelIcons)->__VA_ARGS__;                       \
     BENCHMARK_CAPTURE(job, hand_model_icon_relayout, Way::HandModelIconsRelayout)->__VA_ARGS__;      \
+    BENCHMARK_CAPTURE(job, hand_model_utf8, Way::HandModelUtf8)->__VA_ARGS__;                        \
     BENCHMARK_CAPTURE(job, hand_model_checkstate, Way::HandModelChecks)->__VA_ARGS__;                \
     BENCHMARK_CAPTURE(job, standard_model_checkstate, Way::StandardModel)->__VA_ARGS__;              \
     BENCHMARK_CAPTURE(job, tree_widget_checkstate, Way::DirectCheckState)->__VA_ARGS__;              \

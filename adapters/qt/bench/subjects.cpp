@@ -76,7 +76,8 @@ struct ReadBack {
     QStringList texts;
     QStringList keys;
 
-    void reserve(qsizetype n) {
+    void reserve(size_t size) {
+        const auto n = static_cast<qsizetype>(size);
         states.reserve(n);
         texts.reserve(n);
         keys.reserve(n);
@@ -88,8 +89,42 @@ struct ReadBack {
     }
 };
 
+// What a hand-written model with UTF-8 texts collects when it reads.
+struct Utf8ReadBack {
+    std::vector<bool> states;
+    std::vector<std::string> texts;
+    std::vector<std::string> keys;
+
+    void reserve(size_t n) {
+        states.reserve(n);
+        texts.reserve(n);
+        keys.reserve(n);
+    }
+    void clear() {
+        states = {};
+        texts = {};
+        keys = {};
+    }
+};
+
+template <class Text>
+struct HandModelKind;
+template <>
+struct HandModelKind<QString> {
+    using ReadBack = qt_bench::ReadBack;
+    static QString text(const std::string& key) { return QString::fromStdString(key); }
+};
+template <>
+struct HandModelKind<std::string> {
+    using ReadBack = Utf8ReadBack;
+    static const std::string& text(const std::string& key) { return key; }
+};
+
+template <class Text>
 class HandModelSubject final : public Subject {
 public:
+    using Model = HandModel<Text>;
+
     // With relayout, a change of most rows first asks the widget for a
     // layout of all rows, which then spares it the questions about each
     // changed row.
@@ -103,11 +138,11 @@ public:
 
     QWidget* widget() const override { return const_cast<QTreeView*>(&view_); }
     void add(const std::vector<std::string>& keys, bool) override {
-        std::vector<HandModel::Item> items;
+        std::vector<typename Model::Item> items;
         items.reserve(keys.size());
         for (const std::string& key : keys) {
-            QString text = QString::fromStdString(key);
-            QString itemKey = text;  // shares the characters
+            Text text = HandModelKind<Text>::text(key);
+            Text itemKey = text;  // a QString shares the characters
             items.push_back({std::move(text), std::move(itemKey), false});
         }
         model_.append(std::move(items));
@@ -126,13 +161,13 @@ public:
     }
     int64_t read() override {
         const auto& items = model_.items();
-        read_.reserve(static_cast<qsizetype>(items.size()));
-        for (const HandModel::Item& item : items) {
-            read_.states.append(item.on);
-            read_.texts.append(item.text);
-            read_.keys.append(item.key);
+        read_.reserve(items.size());
+        for (const typename Model::Item& item : items) {
+            read_.states.push_back(item.on);
+            read_.texts.push_back(item.text);
+            read_.keys.push_back(item.key);
         }
-        return read_.states.size();
+        return static_cast<int64_t>(read_.states.size());
     }
     void dropRead() override { read_.clear(); }
     void expandAll(bool open) override {
@@ -147,10 +182,10 @@ private:
         if (relayout_ && model_.items().size() >= 64) view_.expandRecursively(QModelIndex(), 0);
     }
 
-    HandModel model_;
+    Model model_;
     bool relayout_;
     QTreeView view_;
-    ReadBack read_;
+    typename HandModelKind<Text>::ReadBack read_;
 };
 
 class StandardModelSubject final : public Subject {
@@ -348,11 +383,13 @@ std::unique_ptr<Subject> makeSubject(Way way) {
         case Way::ManagerOnMemory:
             return std::make_unique<ManagerSubject>(way);
         case Way::HandModelIcons:
-            return std::make_unique<HandModelSubject>(true, false);
+            return std::make_unique<HandModelSubject<QString>>(true, false);
         case Way::HandModelIconsRelayout:
-            return std::make_unique<HandModelSubject>(true, true);
+            return std::make_unique<HandModelSubject<QString>>(true, true);
+        case Way::HandModelUtf8:
+            return std::make_unique<HandModelSubject<std::string>>(true, true);
         case Way::HandModelChecks:
-            return std::make_unique<HandModelSubject>(false, false);
+            return std::make_unique<HandModelSubject<QString>>(false, false);
         case Way::StandardModel:
             return std::make_unique<StandardModelSubject>();
         case Way::DirectCheckState:

@@ -8,6 +8,7 @@
 #include <QStandardItemModel>
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -161,6 +162,76 @@ TEST_F(QtModelTreeViewTest, PictureChangesAreToldPerRunOfChangedRows) {
     EXPECT_EQ(items[4]->Image(), rt::Variant("on"));
 }
 
+// However a walk goes over the rows, every changed row is told under its
+// own owner, and no row that kept its picture is told.
+TEST_F(QtModelTreeViewTest, PictureChangesAreToldUnderTheirOwnersInAnyOrder) {
+    auto list = rt::make<tree::ImageList>();
+    for (const char* key : {"on", "off"}) list->ListImages()->Add(rt::Missing{}, key, rt::make<rt::Picture>(rt::PictureType::Bitmap, 16, 16));
+    subject.view->SetImageList(list);
+    for (const char* owner : {"S", "T"}) {
+        add(rt::Missing{}, 0, owner);
+        for (int i = 0; i < 5; ++i) add(owner, tree::tvwChild, owner + std::to_string(i))->setImage("off");
+    }
+    QApplication::processEvents();
+
+    struct Case {
+        const char* name;
+        std::vector<std::string> changed;  // in the order of the walk
+    };
+    const Case cases[] = {
+        {"forwards", {"S0", "S1", "S2"}},
+        {"backwards", {"S4", "S3", "S2"}},
+        {"one row on and off again", {"S1", "S1"}},
+        {"rows of one number under two owners", {"S1", "T2", "S2", "T3"}},
+        {"the next row under another owner", {"S1", "T2"}},
+        {"scattered", {"S4", "S0", "T4", "S2", "T0"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QSignalSpy changes(model(), &QAbstractItemModel::dataChanged);
+        std::set<std::string> expected;
+        for (const std::string& key : c.changed) {
+            rt::Ref<tree::TreeNode> node = subject.tree().Nodes()->Item(key);
+            node->setImage(rt::toText(node->Image()) == "on" ? "off" : "on");
+            expected.insert(key);
+        }
+        QApplication::processEvents();
+        std::set<std::string> told;
+        for (const auto& change : changes) {
+            const auto first = change[0].value<QModelIndex>();
+            const auto last = change[1].value<QModelIndex>();
+            ASSERT_EQ(first.parent(), last.parent()) << "one change spans one owner's rows";
+            for (int row = first.row(); row <= last.row(); ++row)
+                told.insert(model()->index(row, 0, first.parent()).data(Qt::UserRole).toString().toStdString());
+        }
+        EXPECT_EQ(told, expected);
+    }
+    subject.checkInvariants();
+}
+
+// A shown node without children that gets one answers at once that it has
+// children, and the widget opens it and shows the child below it.
+TEST_F(QtModelTreeViewTest, ANodeThatGetsItsFirstChildOpensInTheWidget) {
+    add(rt::Missing{}, 0, "S");
+    add("S", tree::tvwChild, "L");
+    add("S", tree::tvwChild, "M");
+    QTreeView* widget = subject.widget();
+    widget->expand(indexOf("S"));
+    QApplication::processEvents();
+    const QModelIndex leaf = indexOf("L");
+    EXPECT_FALSE(model()->hasChildren(leaf));
+
+    add("L", tree::tvwChild, "L1");
+    EXPECT_TRUE(model()->hasChildren(leaf)) << "right after the add";
+    EXPECT_FALSE(model()->hasChildren(indexOf("M")));
+    QApplication::processEvents();
+    widget->expand(leaf);
+    EXPECT_TRUE(widget->isExpanded(leaf));
+    EXPECT_EQ(widget->indexBelow(leaf), indexOf("L1"));
+    EXPECT_EQ(widget->indexBelow(indexOf("L1")), indexOf("M"));
+    subject.checkInvariants();
+}
+
 // A change of most rows has the widget lay its rows out again instead of
 // asking about each: it is still told to every view, painted, and the
 // widget keeps its rows, current row and scrolling.
@@ -217,6 +288,61 @@ TEST_F(QtModelTreeViewTest, TheModelShowsTextPictureAndKeyAndTakesTheUsersEdits)
     EXPECT_EQ(at.data().toString(), "by the host");
     EXPECT_EQ(subject.view->nodeOf(at)->Key(), "A");
     EXPECT_EQ(subject.view->nodeOf(QModelIndex()), nullptr);
+}
+
+// The model's decorations follow the list, its pictures and the nodes'
+// image keys, however often a widget asks for them.
+TEST_F(QtModelTreeViewTest, DecorationsFollowTheListItsPicturesAndTheKeys) {
+    const auto plain = [](rt::Rgb colour) {
+        auto picture = rt::make<rt::Picture>(rt::PictureType::Bitmap, 16, 16);
+        for (int y = 0; y < 16; ++y)
+            for (int x = 0; x < 16; ++x) picture->setPixel(x, y, colour);
+        return picture;
+    };
+    const auto listOf = [&](std::initializer_list<std::pair<const char*, rt::Rgb>> pictures) {
+        auto list = rt::make<tree::ImageList>();
+        for (auto [key, colour] : pictures) list->ListImages()->Add(rt::Missing{}, key, plain(colour));
+        return list;
+    };
+    // The colour in the middle of what the model shows for a node; 0 for
+    // none, 1 for no decoration at all.
+    const auto shown = [&](const std::string& key) -> QRgb {
+        const QVariant decoration = indexOf(key).data(Qt::DecorationRole);
+        if (!decoration.isValid()) return 1;
+        const QIcon icon = decoration.value<QIcon>();
+        return icon.isNull() ? 0 : icon.pixmap(QSize(16, 16)).toImage().pixel(8, 8);
+    };
+    constexpr QRgb Red = 0xffff0000, Green = 0xff00ff00, Blue = 0xff0000ff;
+
+    auto first = listOf({{"chkoff", 0xff0000}, {"chkon", 0x00ff00}});
+    subject.view->SetImageList(first);
+    auto nodes = subject.tree().Nodes();
+    nodes->Add(rt::Missing{}, rt::Missing{}, "A", "a", "chkoff");
+    nodes->Add(rt::Missing{}, rt::Missing{}, "B", "b", "CHKON");
+    nodes->Add(rt::Missing{}, rt::Missing{}, "C", "c", int32_t{2});
+    nodes->Add(rt::Missing{}, rt::Missing{}, "D", "d", rt::Missing{});
+    EXPECT_EQ(shown("A"), Red);
+    EXPECT_EQ(shown("B"), Green);
+    EXPECT_EQ(shown("C"), Green) << "a list position";
+    EXPECT_EQ(shown("D"), 1u) << "no image";
+    nodes->Item("A")->setImage("chkon");
+    EXPECT_EQ(shown("A"), Green);
+
+    auto second = listOf({{"chkon", 0x0000ff}});
+    subject.view->SetImageList(second);
+    EXPECT_EQ(shown("A"), Blue);
+    EXPECT_EQ(shown("C"), 0u) << "the new list has no second picture";
+    second->ListImages()->Add(rt::Missing{}, "extra", plain(0xff0000));
+    EXPECT_EQ(shown("C"), Red) << "the list changed since";
+
+    // Cleared and filled again, the nodes name other keys in another order.
+    subject.view->SetImageList(first);
+    EXPECT_EQ(shown("B"), Green);
+    nodes->Clear();
+    nodes->Add(rt::Missing{}, rt::Missing{}, "E", "e", "chkon");
+    nodes->Add(rt::Missing{}, rt::Missing{}, "F", "f", "chkoff");
+    EXPECT_EQ(shown("E"), Green);
+    EXPECT_EQ(shown("F"), Red);
 }
 
 TEST_F(QtModelTreeViewTest, SelectingANodeMakesItCurrent) {

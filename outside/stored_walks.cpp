@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <exception>
 #include <new>
 
 #include "outside/stored_node.h"
@@ -76,10 +77,14 @@ bool makeObject(NodeStore& s, int32_t index) noexcept {
     }
 }
 
+// What a visit did: refused the item (nothing changed), did its work, or did
+// it and leaves the step to the next item to the walk.
+enum Visited : int { Refused = 0, Done = 1, DoneStop = 2 };
+
 // Passes in place from node `at`: stops before an item bearing the key (when
-// there is one) or one that visit(record) refuses (false, nothing changed),
-// then steps to the next sibling, whose object is made as the step would. A
-// function of its own, so that its loop keeps its counters in registers.
+// there is one) or one that visit(record, index) refuses, then steps to the
+// next sibling, whose object is made as the step would. A function of its
+// own, so that its loop keeps its counters in registers.
 template <bool StopAtKey, class Visit>
 [[gnu::noinline]] RunEnd passInPlace(NodeStore& s, int32_t at, int32_t passes, std::string_view stopKey,
                                      Visit visit) {
@@ -101,12 +106,17 @@ template <bool StopAtKey, class Visit>
                 if (sameImageKey(d.key, stopKey)) break;
             }
         }
-        if (!visit(d)) break;
+        const int visited = static_cast<int>(visit(d, at));
+        if (visited == Refused) break;
+        if (visited == DoneStop) {
+            end.visited = true;
+            break;
+        }
         previous = at;
         at = d.next;
         ++done;
     }
-    if (at != NoNode && !records[at].object && !makeObject(s, at)) [[unlikely]] {
+    if (!end.visited && at != NoNode && !records[at].object && !makeObject(s, at)) [[unlikely]] {
         // The step to the node failed: the walk makes it again.
         end.done = done - 1;
         end.at = previous;
@@ -151,15 +161,15 @@ void StoredNode::runSiblings(const SiblingPass& pass, int32_t passes, rt::Ref<Tr
         SiblingReader* const reader = pass.reader;
         RunEnd end;
         if (kind == Image::Keep && !reader) {
-            end = passInPlace(s, index_, passes, pass.stopAtKey, pass.stopKey, [](NodeRecord&) { return true; });
+            end = passInPlace(s, index_, passes, pass.stopAtKey, pass.stopKey, [](NodeRecord&, int32_t) { return true; });
         } else if (kind == Image::Keep) {
             end = passInPlace(s, index_, passes, pass.stopAtKey, pass.stopKey,
-                              [reader](NodeRecord& d) { return reader->take(0, d.text, d.key); });
+                              [reader](NodeRecord& d, int32_t) { return reader->take(0, d.text, d.key); });
         } else {
             int32_t seen = 0, seenState = 0;
             const std::string_view first = pass.firstKey, second = pass.secondKey;
             const std::vector<std::string>& imageKeys = s.imageKeys;
-            end = passInPlace(s, index_, passes, pass.stopAtKey, pass.stopKey, [&](NodeRecord& d) {
+            end = passInPlace(s, index_, passes, pass.stopAtKey, pass.stopKey, [&](NodeRecord& d, int32_t) {
                 const int32_t image = d.image;
                 int state = 0;
                 if (image < 0) {
@@ -187,21 +197,21 @@ void StoredNode::runSiblings(const SiblingPass& pass, int32_t passes, rt::Ref<Tr
         bool handled = true;
         if (kind == Image::Set && !pass.onlyPrefix) {
             if (!setOk) return;  // the walk makes the failing steps and reports them
-            end = passInPlace(s, index_, passes, stop, stopKey, [setTo](NodeRecord& d) {
+            end = passInPlace(s, index_, passes, stop, stopKey, [setTo](NodeRecord& d, int32_t) {
                 d.image = setTo;
                 return true;
             });
         } else if (kind == Image::Set) {
             if (!setOk) return;
             const std::string_view prefix = pass.prefix;
-            end = passInPlace(s, index_, passes, stop, stopKey, [setTo, prefix](NodeRecord& d) {
+            end = passInPlace(s, index_, passes, stop, stopKey, [setTo, prefix](NodeRecord& d, int32_t) {
                 if (beginsWith(d.key, prefix)) d.image = setTo;
                 return true;
             });
         } else if (kind == Image::Toggle && !pass.onlyPrefix) {
             // Which of the two keys an image names; nodes share a few keys.
             int32_t seen = 0, seenState = 0;
-            end = passInPlace(s, index_, passes, stop, stopKey, [&](NodeRecord& d) {
+            end = passInPlace(s, index_, passes, stop, stopKey, [&](NodeRecord& d, int32_t) {
                 const int32_t image = d.image;
                 if (image >= 0) return true;
                 if (image != seen) {
@@ -227,6 +237,50 @@ void StoredNode::runSiblings(const SiblingPass& pass, int32_t passes, rt::Ref<Tr
             run.visited = end.visited;
             return;
         }
+    } else if ((kind == Image::Set || kind == Image::Toggle) && !pass.reader) {
+        // Every change goes through the view, which may run outside code: a
+        // change that fails, or after which the tree is another, ends the
+        // run with the step to the next item left to the walk.
+        const uint64_t generation = s.generation;
+        const int32_t nodeCount = s.count();
+        const bool onlyPrefix = pass.onlyPrefix;
+        const std::string_view prefix = pass.prefix;
+        std::exception_ptr failure;
+        bool stoppedByView = false;
+        int32_t seen = 0, seenState = 0;
+        const RunEnd end = passInPlace(s, index_, passes, pass.stopAtKey, pass.stopKey, [&](NodeRecord& d, int32_t at) {
+            if (onlyPrefix && !beginsWith(d.key, prefix)) return Done;
+            const rt::Variant* change = pass.set;
+            if (kind == Image::Toggle) {
+                const int32_t image = d.image;
+                if (image >= 0) return Done;
+                if (image != seen) {
+                    const std::string& k = s.imageKeys[static_cast<size_t>(~image)];
+                    seenState = sameImageKey(k, pass.firstKey) ? 1 : sameImageKey(k, pass.secondKey) ? 2 : 0;
+                    seen = image;
+                }
+                if (seenState == 0) return Done;
+                change = seenState == 1 ? pass.secondImage : pass.firstImage;
+            }
+            // The node stands for the walk while outside code may clear the
+            // tree and let its objects go.
+            current = d.object;
+            try {
+                s.setImage(at, *change);
+            } catch (...) {
+                failure = std::current_exception();
+                stoppedByView = true;
+                return DoneStop;
+            }
+            if (s.generation == generation && s.count() == nodeCount && s.usable()) return Done;
+            stoppedByView = true;
+            return DoneStop;
+        });
+        if (!stoppedByView) current = end.at == NoNode ? nullptr : s.nodes[static_cast<size_t>(end.at)].object;
+        run.passes = end.done;
+        run.visited = end.visited;
+        if (failure) std::rethrow_exception(failure);
+        return;
     }
 
     // Outside code run by a change may clear the tree, add to it or let the

@@ -14,12 +14,11 @@ namespace tree {
 namespace {
 
 // Whether two keys can be equal without regard to case, judged by their last
-// bytes: two ASCII characters that differ in more than the case bit fold
-// apart under any rule. Keys of a section mostly differ at the end, so a walk
-// for one key passes most items on this alone.
-inline bool maySameLast(unsigned char x, unsigned char y) { return ((x | y) & 0x80) != 0 || ((x ^ y) & ~0x20u) == 0; }
-// The same for the last two bytes, read as one number: each ASCII character
-// folds to one character, so the ends of two texts meet byte for byte.
+// two bytes, read as one number: two ASCII characters that differ in more
+// than the case bit fold apart under any rule, and each ASCII character folds
+// to one character, so the ends of two texts meet byte for byte. Keys of a
+// section mostly differ at the end, so a walk for one key passes most items
+// on this alone.
 inline uint16_t lastTwo(std::string_view text) {
     uint16_t v;
     std::memcpy(&v, text.data() + text.size() - 2, 2);
@@ -27,10 +26,6 @@ inline uint16_t lastTwo(std::string_view text) {
 }
 inline bool maySameLastTwo(uint16_t x, uint16_t y) {
     return ((x | y) & 0x8080u) != 0 || ((x ^ y) & ~0x2020u & 0xffffu) == 0;
-}
-inline bool maySameKey(std::string_view stored, std::string_view key) {
-    if (stored.empty() || key.empty()) return true;
-    return maySameLast(static_cast<unsigned char>(stored.back()), static_cast<unsigned char>(key.back()));
 }
 
 bool isAscii(std::string_view text) {
@@ -140,10 +135,9 @@ RunEnd passInPlace(NodeStore& s, int32_t at, int32_t passes, bool stopAtKey, std
 void StoredNode::runSiblings(const SiblingPass& pass, int32_t passes, rt::Ref<TreeNode>& current, SiblingRun& run) {
     using Image = SiblingPass::Image;
     const Image kind = pass.image;
-    const bool changes = kind == Image::Set || kind == Image::Toggle;
     if (cleared_ || passes <= 0 || !data_->usable()) return;
-    // A reader reads before any change: the two together go step by step.
-    if (pass.reader && changes) return;
+    // A reader with a change, and a prefix beyond ASCII, go step by step.
+    if (pass.reader && (kind == Image::Set || kind == Image::Toggle)) return;
     if (pass.onlyPrefix && !isAscii(pass.prefix)) return;
     NodeStore& s = *data_;
 
@@ -283,76 +277,7 @@ void StoredNode::runSiblings(const SiblingPass& pass, int32_t passes, rt::Ref<Tr
         return;
     }
 
-    // Outside code run by a change may clear the tree, add to it or let the
-    // view go; the walk then goes on step by step.
-    const uint64_t generation = s.generation;
-    const int32_t nodeCount = s.count();
-
-    // Which of the two keys an image names; nodes share a few image keys.
-    int32_t seenImage = 0;
-    int seenState = 0;
-    auto stateOf = [&](int32_t image) {
-        if (image >= 0) return 0;
-        if (image != seenImage) {
-            const std::string& k = s.imageKeys[static_cast<size_t>(~image)];
-            seenState = sameImageKey(k, pass.firstKey) ? 1 : sameImageKey(k, pass.secondKey) ? 2 : 0;
-            seenImage = image;
-        }
-        return seenState;
-    };
-    const bool stopAtKey = pass.stopAtKey;
-    const std::string_view stopKey = pass.stopKey;
-    const bool onlyPrefix = pass.onlyPrefix;
-    const std::string_view prefix = pass.prefix;
-    SiblingReader* const reader = pass.reader;
-
-    int32_t at = index_;
-    int32_t done = 0;
-    bool visited = false;
-    while (done < passes && at != NoNode) {
-        NodeRecord& d = s.nodes[static_cast<size_t>(at)];
-        if (stopAtKey && maySameKey(d.key, stopKey) && sameImageKey(d.key, stopKey)) break;
-        int state = 0;
-        const rt::Variant* change = nullptr;
-        int32_t changeTo = 0;
-        bool changeOk = false;
-        if (kind != Image::Keep && (!onlyPrefix || beginsWith(d.key, prefix))) {
-            if (kind == Image::Set) {
-                change = pass.set, changeTo = setTo, changeOk = setOk;
-            } else {
-                state = stateOf(d.image);
-                if (kind == Image::Toggle && state == 1) change = pass.secondImage, changeTo = secondTo, changeOk = secondOk;
-                if (kind == Image::Toggle && state == 2) change = pass.firstImage, changeTo = firstTo, changeOk = firstOk;
-            }
-        }
-        if (reader && !reader->take(state, d.text, d.key)) break;
-        if (change && inPlace) {
-            if (!changeOk) break;  // the walk makes the failing step and reports it
-            d.image = changeTo;
-        } else if (change) {
-            current = d.object;
-            run.passes = done;
-            run.visited = true;
-            s.setImage(at, *change);
-            if (s.generation != generation || s.count() != nodeCount || !s.usable()) return;
-            run.visited = false;
-        }
-        // The next node's object is made now, as the step to it would.
-        const int32_t next = s.nodes[static_cast<size_t>(at)].next;
-        if (next != NoNode && !s.nodes[static_cast<size_t>(next)].object) {
-            try {
-                s.objectFor(next);
-            } catch (const std::bad_alloc&) {
-                visited = true;
-                break;
-            }
-        }
-        at = next;
-        ++done;
-    }
-    current = at == NoNode ? nullptr : s.nodes[static_cast<size_t>(at)].object;
-    run.passes = done;
-    run.visited = visited;
+    // Any other pass goes step by step.
 }
 
 void StoredNodes::expandRun(int32_t from, int32_t count, int16_t expanded, int32_t& done) {

@@ -1,4 +1,7 @@
 // Expanding or collapsing the whole tree, and asking a node for its children.
+#include <algorithm>
+#include <limits>
+
 #include "manager/section_walk.h"
 #include "manager/style_manager.h"
 
@@ -16,11 +19,34 @@ int16_t clsKwAmbrTvsA::ExpandAll(int16_t bExpandAll) {
         nodes = walk::boundTree(treeViewObject_)->Nodes();
         count = rt::narrow16(nodes->Count());
     });
-    walk::countTo(trap, count, [&](int16_t i) {
-        trap.step([&] { nodes->Item(rt::Variant(i))->setExpanded(bExpandAll); });
+    constexpr int32_t last = std::numeric_limits<int16_t>::max();
+    for (int32_t i = 1; i <= count;) {
+        // A tree view that can sets a run of nodes in place; the node at the
+        // counter's last value goes step by step, for the overflow after it.
+        if (nodes && i < last) {
+            const int32_t limit = std::min<int32_t>(count, last - 1) - i + 1;
+            int32_t done = 0;
+            bool failed = true;
+            trap.step([&] {
+                nodes->expandRun(i, limit, bExpandAll, done);
+                failed = false;
+            });
+            // A failing node's step was reported just now; the step after
+            // each node cannot fail.
+            if (failed) ++done;
+            if (done > 0) isExpanded_ = bExpandAll;
+            i += done;
+            if (failed) continue;
+            if (i > count) break;
+        }
+        trap.step([&] { nodes->Item(rt::Variant(static_cast<int16_t>(i)))->setExpanded(bExpandAll); });
         trap.step([&] { isExpanded_ = bExpandAll; });
-        return true;
-    });
+        if (i == last) {
+            trap.fail(rt::errOverflow());
+            break;
+        }
+        ++i;
+    }
     return rt::False16;
 }
 

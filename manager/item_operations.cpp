@@ -10,11 +10,19 @@ using walk::need;
 
 // Walks the section's items in sibling order. The first item whose key
 // equals sKey gets act(item) and ends the walk unless keepWalking; every
-// other item gets other(item).
+// other item gets other(item), which is giving it otherImage when that is
+// given and nothing otherwise.
 template <class Act, class Other>
 void findItem(outside::Trap& trap, const rt::ObjectRef& tv, const std::string& sSection, const std::string& sKey,
-              bool keepWalking, Act act, Other other) {
+              bool keepWalking, Act act, Other other, const rt::Variant* otherImage) {
     auto section = walk::addressSection(trap, tv, sSection, walk::Order::FirstChildThenCount);
+    tree::SiblingPass pass;
+    pass.stopAtKey = true;
+    pass.stopKey = sKey;
+    if (otherImage) {
+        pass.image = tree::SiblingPass::Image::Set;
+        pass.set = otherImage;
+    }
     walk::forEachItem(trap, section, [&](rt::Ref<tree::TreeNode>& item) {
         if (trap.test([&] { return need(item).keyIs(sKey); })) {
             act(item);
@@ -22,13 +30,13 @@ void findItem(outside::Trap& trap, const rt::ObjectRef& tv, const std::string& s
         }
         other(item);
         return true;
-    });
+    }, &pass);
 }
 
 template <class Act>
 void findItem(outside::Trap& trap, const rt::ObjectRef& tv, const std::string& sSection, const std::string& sKey,
               Act act) {
-    findItem(trap, tv, sSection, sKey, false, act, [](rt::Ref<tree::TreeNode>&) {});
+    findItem(trap, tv, sSection, sKey, false, act, [](rt::Ref<tree::TreeNode>&) {}, nullptr);
 }
 
 }  // namespace
@@ -53,7 +61,7 @@ int32_t clsKwAmbrTvsA::OBSetStyle(const std::string& sSection, const std::string
     findItem(
         trap, treeViewObject_, sSection, sKey, true,
         [&](rt::Ref<tree::TreeNode>& item) { trap.step([&] { need(item).setImage(imageKey); }); },
-        [&](rt::Ref<tree::TreeNode>& item) { trap.step([&] { need(item).setImage(off); }); });
+        [&](rt::Ref<tree::TreeNode>& item) { trap.step([&] { need(item).setImage(off); }); }, &off);
     return 0;
 }
 

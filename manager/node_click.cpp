@@ -39,10 +39,45 @@ void clsKwAmbrTvsA::oTV_NodeClick(const rt::Ref<tree::TreeNode>& node) {
         int16_t n = 0;
         trap.step([&] { parent = need(node).Parent(); });
         trap.step([&] { n = rt::narrow16(need(parent).Children()); });
-        for (int16_t i = 0; i != n; ++i) {
+        auto advance = [&](int16_t i) {
             trap.step([&] { current = i == 0 ? need(parent).Child() : need(current).Next(); });
+        };
+        auto visit = [&] {
             if (trap.test([&] { return walk::keyHasPrefix(need(current).Key(), keys::OptionButtonPrefix); }))
                 trap.step([&] { need(current).setImage(std::string(keys::OptionOff)); });
+        };
+        if (n > 0) {
+            // Visiting an item and stepping to the next one is a pass that a
+            // tree view may run in place.
+            const rt::Variant off(keys::OptionOff);
+            tree::SiblingPass pass;
+            pass.onlyPrefix = true;
+            pass.prefix = keys::OptionButtonPrefix;
+            pass.image = tree::SiblingPass::Image::Set;
+            pass.set = &off;
+            advance(0);
+            for (int16_t i = 0;;) {  // at item i, before its visit
+                if (current && i < n - 1) {
+                    tree::SiblingRun run;
+                    trap.step([&] {
+                        const rt::Ref<tree::TreeNode> at = current;
+                        at->runSiblings(pass, n - 1 - i, current, run);
+                    });
+                    i = static_cast<int16_t>(i + run.passes);
+                    if (run.visited) {
+                        advance(++i);
+                        continue;
+                    }
+                }
+                visit();
+                if (i == n - 1) break;
+                advance(++i);
+            }
+        } else {
+            for (int16_t i = 0; i != n; ++i) {
+                advance(i);
+                visit();
+            }
         }
         trap.step([&] { need(node).setImage(std::string(keys::OptionOn)); });
     }

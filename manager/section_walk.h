@@ -3,6 +3,7 @@
 // addressing a section node, and running a 16-bit counter over a section's
 // items. Each operation passes only what it does at each item.
 
+#include <algorithm>
 #include <cstdint>
 #include <limits>
 #include <string>
@@ -90,14 +91,39 @@ void countTo(outside::Trap& trap, int16_t count, Pass pass) {
 
 // Visits the section's items in sibling order: at each pass visit(item) runs
 // (false ends the walk), then the item's next sibling becomes current, as a
-// trapped step of its own.
+// trapped step of its own. With a pass that says what visit does, a tree
+// view that can runs the passes in place, and visit runs only where it
+// stops.
 template <class Visit>
-void forEachItem(outside::Trap& trap, Section& section, Visit visit) {
-    countTo(trap, section.count, [&](int16_t) {
-        if (!visit(section.item)) return false;
-        trap.step([&] { section.item = need(section.item).Next(); });
-        return true;
-    });
+void forEachItem(outside::Trap& trap, Section& section, Visit visit, const tree::SiblingPass* inPlace = nullptr) {
+    constexpr int32_t last = std::numeric_limits<int16_t>::max();
+    auto next = [&] { trap.step([&] { section.item = need(section.item).Next(); }); };
+    for (int32_t i = 1; i <= section.count;) {
+        // The pass at the counter's last value goes step by step, for the
+        // overflow after it.
+        if (inPlace && section.item && i < last) {
+            tree::SiblingRun run;
+            const int32_t passes = std::min<int32_t>(section.count, last - 1) - i + 1;
+            trap.step([&] {
+                const rt::Ref<tree::TreeNode> at = section.item;
+                at->runSiblings(*inPlace, passes, section.item, run);
+            });
+            i += run.passes;
+            if (run.visited) {
+                next();
+                ++i;
+                continue;
+            }
+            if (i > section.count) return;
+        }
+        if (!visit(section.item)) return;
+        next();
+        if (i == last) {
+            trap.fail(rt::errOverflow());
+            return;
+        }
+        ++i;
+    }
 }
 
 }  // namespace Sarn10B::walk

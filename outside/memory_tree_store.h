@@ -24,6 +24,7 @@ struct MemoryTreeView::Store final : NodeStore {
     void clear() override;
     bool isSelected(int32_t index) const override { return selected == index; }
     bool opensQuietly(int32_t) const override { return true; }
+    bool changesInPlace() const noexcept override { return true; }
     void setSelected(int32_t index, int16_t selected) override;
 
     bool isVisible(int32_t index) const;

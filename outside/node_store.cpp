@@ -1,6 +1,7 @@
 #include "outside/node_store.h"
 
 #include <algorithm>
+#include <new>
 #include <utility>
 
 #include "outside/stored_node.h"
@@ -365,6 +366,17 @@ void NodeStore::setImage(int32_t index, const rt::Variant& image) {
         setImageKey(index, std::get<std::string>(image.storage()));
     else
         nodes[index].image = storedImage(checkedImage(image));
+}
+
+bool NodeStore::imageInPlace(const rt::Variant& image, int32_t& stored) {
+    try {
+        stored = storedImage(checkedImage(image));
+        return true;
+    } catch (const rt::Error&) {
+        return false;
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
 }
 
 rt::Variant NodeStore::exchangeTag(int32_t index, const rt::Variant& tag) {

@@ -151,6 +151,13 @@ public:
     virtual void setText(int32_t index, const std::string& text);
     // Checks the image against the image list first.
     virtual void setImage(int32_t index, const rt::Variant& image);
+    // setImage, listHasKey and setExpanded are this class's own, every node
+    // opens quietly, and none of them runs outside code: a walk may store
+    // images and open states as they would, straight into the records.
+    virtual bool changesInPlace() const noexcept { return false; }
+    // The image as setImage would store it in any node; false when setImage
+    // would fail.
+    bool imageInPlace(const rt::Variant& image, int32_t& stored);
     // The same for an image given by key.
     void setImageKey(int32_t index, const std::string& key);
     rt::Variant image(int32_t index) const;

@@ -37,6 +37,7 @@ public:
     void setExpanded(int16_t expanded) override;
     int16_t Selected() override;
     void setSelected(int16_t selected) override;
+    void runSiblings(const SiblingPass& pass, int32_t passes, rt::Ref<TreeNode>& current, SiblingRun& run) override;
 
     // Whether this node was made by the given data (which still exists),
     // whether it is a node of the data now (no clear since), and its index
@@ -86,6 +87,7 @@ public:
     rt::Ref<TreeNode> Add(const rt::Variant& relative, const rt::Variant& relationship, const rt::Variant& key,
                           const rt::Variant& text, const rt::Variant& image) override;
     void Clear() override;
+    void expandRun(int32_t from, int32_t count, int16_t expanded, int32_t& done) override;
 
 private:
     std::shared_ptr<NodeStore> live() const;

@@ -27,6 +27,51 @@ enum Relationship : int32_t {
     tvwChild = 4,
 };
 
+// What a reading walk takes from each item: the state that its image key
+// showed (0 none, 1 the first key, 2 the second), its text and its key.
+class SiblingReader {
+public:
+    // Takes the item's readings and answers true; or, when it cannot take
+    // them without failing, changes nothing and answers false.
+    virtual bool take(int state, const std::string& text, const std::string& key) = 0;
+
+protected:
+    ~SiblingReader() = default;
+};
+
+// One pass of a walk over siblings, as its steps would go through a node:
+// the tests and the one change at the item, then the step to the next
+// sibling. In that order:
+// - with stopAtKey, the run ends before an item whose key equals stopKey
+//   (keyIs), so that the walk handles that item itself;
+// - with onlyPrefix, an item whose key does not begin with prefix (as many
+//   characters, without regard to case) is left as it is;
+// - image: Keep changes nothing; Set gives every item *set; Toggle gives an
+//   item whose image key is firstKey *secondImage, otherwise one whose key
+//   is secondKey *firstImage; Read tests the same two keys for the reader's
+//   state;
+// - with a reader, the item's text and key go to it.
+struct SiblingPass {
+    enum class Image : uint8_t { Keep, Set, Toggle, Read };
+    bool stopAtKey = false;
+    std::string_view stopKey;
+    bool onlyPrefix = false;
+    std::string_view prefix;
+    Image image = Image::Keep;
+    const rt::Variant* set = nullptr;
+    std::string_view firstKey, secondKey;
+    const rt::Variant* firstImage = nullptr;
+    const rt::Variant* secondImage = nullptr;
+    SiblingReader* reader = nullptr;
+};
+
+// How far a run of passes went: whole passes done, and whether the pass
+// after them did its work at the item but not yet its step to the next one.
+struct SiblingRun {
+    int32_t passes = 0;
+    bool visited = false;
+};
+
 class TreeNode : public rt::Object {
 public:
     virtual std::string Key() = 0;
@@ -61,6 +106,22 @@ public:
     virtual void setExpanded(int16_t expanded) = 0;
     virtual int16_t Selected() = 0;
     virtual void setSelected(int16_t selected) = 0;
+
+    // Runs up to `passes` passes from this node, which `current` holds, over
+    // it and the siblings after it, with the very reads and writes that the
+    // steps through the nodes would make, and stops before a step that would
+    // fail or that the walk must make itself; `current` is left at the node
+    // that the walk stands at, and run tells how far it went. When the change
+    // at an item fails, the run throws what it failed with, with that pass
+    // visited. A view that can walk its nodes in place overrides this; by
+    // default nothing runs and the walk makes every step itself.
+    virtual void runSiblings(const SiblingPass& pass, int32_t passes, rt::Ref<TreeNode>& current,
+                             SiblingRun& run) {
+        (void)pass;
+        (void)passes;
+        (void)current;
+        (void)run;
+    }
 };
 
 class TreeNodes : public rt::Object {
@@ -77,6 +138,18 @@ public:
                                   const rt::Variant& key, const rt::Variant& text,
                                   const rt::Variant& image) = 0;
     virtual void Clear() = 0;
+
+    // Sets the open state of the nodes at positions from, from + 1, ... as
+    // Item(position)->setExpanded(expanded) would, up to `count` nodes,
+    // counting them in done, and stops before one that the caller must set
+    // itself. When setting one fails, this throws what it failed with, done
+    // counting the nodes before it. By default none is set.
+    virtual void expandRun(int32_t from, int32_t count, int16_t expanded, int32_t& done) {
+        (void)from;
+        (void)count;
+        (void)expanded;
+        (void)done;
+    }
 };
 
 // A listener of the tree view's events. Arguments are by reference, as the

@@ -26,6 +26,10 @@ public:
     // Appends a text without key, built in place: the text is moved once,
     // into the item itself.
     void addText(std::string&& text) { items_.emplace_back(std::move(text)); }
+    // The same for a text copied straight into the item.
+    void addText(const std::string& text) { items_.emplace_back(text); }
+    // Takes the last item out again.
+    void dropLast() noexcept { items_.pop_back(); }
     // Room for count more items, so that appending them never moves the
     // items already in.
     // Grows by at least half, so that many small calls still append in
@@ -34,6 +38,8 @@ public:
         const size_t wanted = items_.size() + count;
         if (wanted > items_.capacity()) items_.reserve(std::max(wanted, items_.capacity() + items_.capacity() / 2));
     }
+    // How many more items fit before the items must move.
+    size_t spare() const noexcept { return items_.capacity() - items_.size(); }
     int32_t Count() const noexcept { return static_cast<int32_t>(items_.size()); }
     // By position (1 to Count; otherwise 9) or, for a text, by key (5 when no
     // item has it).

@@ -155,6 +155,22 @@ public:
     // opens quietly, and none of them runs outside code: a walk may store
     // images and open states as they would, straight into the records.
     virtual bool changesInPlace() const noexcept { return false; }
+    // How a walk may store images: each through setImage; straight into
+    // the records as setImage would; or straight into the records with the
+    // view told of the changed nodes (imagesStored). The last needs
+    // setImage and listHasKey to be this class's own, and hearing of a
+    // change to run no outside code.
+    enum class InPlace { No, Quietly, Told };
+    virtual InPlace imagesInPlace() const noexcept { return changesInPlace() ? InPlace::Quietly : InPlace::No; }
+    // Neighbouring siblings first..last, whose images a walk changed in
+    // place, in the order of the changes. Runs no outside code.
+    virtual void imagesStored(int32_t first, int32_t last) noexcept {
+        (void)first;
+        (void)last;
+    }
+    // setExpanded of a node without children stores the value and does
+    // nothing else, so a walk may store it straight into expandedValues.
+    virtual bool childlessOpenInPlace() const noexcept { return changesInPlace(); }
     // The image as setImage would store it in any node; false when setImage
     // would fail.
     bool imageInPlace(const rt::Variant& image, int32_t& stored);

@@ -130,6 +130,119 @@ RunEnd passInPlace(NodeStore& s, int32_t at, int32_t passes, bool stopAtKey, std
                      : passInPlace<false>(s, at, passes, stopKey, visit);
 }
 
+// The images of a changing walk in place, each checked and made once.
+struct InPlaceImages {
+    int32_t setTo, firstTo, secondTo;
+    bool setOk, firstOk, secondOk;
+};
+
+// The runs of neighbouring siblings whose images a run in place changed,
+// told to the view as each ends, when the view hears of them.
+template <bool Tell>
+class ChangedRuns {
+public:
+    explicit ChangedRuns(NodeStore& s) noexcept : s_(s) {}
+    ChangedRuns(const ChangedRuns&) = delete;
+    ChangedRuns& operator=(const ChangedRuns&) = delete;
+
+    // Stores the image, noting whether it changed; the same image again
+    // changes nothing that anyone could see.
+    void store(NodeRecord& d, int32_t at, int32_t image) noexcept {
+        if constexpr (Tell) {
+            if (d.image == image) {
+                end();
+                return;
+            }
+            if (first_ == NoNode) first_ = at;
+            last_ = at;
+        }
+        d.image = image;
+    }
+    void end() noexcept {
+        if constexpr (Tell) {
+            if (first_ == NoNode) return;
+            s_.imagesStored(first_, last_);
+            first_ = NoNode;
+        }
+    }
+
+private:
+    NodeStore& s_;
+    int32_t first_ = NoNode;
+    int32_t last_ = NoNode;
+};
+
+// The usual changing walks in place, each with a loop of its own; false for
+// a pass that goes step by step (the walk makes the failing steps and
+// reports them).
+template <bool Tell>
+bool changeInPlace(NodeStore& s, int32_t from, const SiblingPass& pass, int32_t passes, const InPlaceImages& images,
+                   RunEnd& end) {
+    using Image = SiblingPass::Image;
+    const Image kind = pass.image;
+    const bool stop = pass.stopAtKey;
+    const std::string_view stopKey = pass.stopKey;
+    ChangedRuns<Tell> runs(s);
+    if (kind == Image::Set && !pass.onlyPrefix) {
+        if (!images.setOk) return false;
+        const int32_t setTo = images.setTo;
+        if constexpr (Tell) {
+            end = passInPlace(s, from, passes, stop, stopKey, [setTo, &runs](NodeRecord& d, int32_t at) {
+                runs.store(d, at, setTo);
+                return true;
+            });
+        } else {
+            end = passInPlace(s, from, passes, stop, stopKey, [setTo](NodeRecord& d, int32_t) {
+                d.image = setTo;
+                return true;
+            });
+        }
+    } else if (kind == Image::Set) {
+        if (!images.setOk) return false;
+        const int32_t setTo = images.setTo;
+        const std::string_view prefix = pass.prefix;
+        end = passInPlace(s, from, passes, stop, stopKey, [setTo, prefix, &runs](NodeRecord& d, int32_t at) {
+            if (beginsWith(d.key, prefix))
+                runs.store(d, at, setTo);
+            else
+                runs.end();
+            return true;
+        });
+    } else if (kind == Image::Toggle && !pass.onlyPrefix) {
+        // Which of the two keys an image names; nodes share a few keys.
+        int32_t seen = 0, seenState = 0;
+        end = passInPlace(s, from, passes, stop, stopKey, [&](NodeRecord& d, int32_t at) {
+            const int32_t image = d.image;
+            if (image >= 0) {
+                runs.end();
+                return true;
+            }
+            if (image != seen) {
+                const std::string& k = s.imageKeys[static_cast<size_t>(~image)];
+                seenState = sameImageKey(k, pass.firstKey) ? 1 : sameImageKey(k, pass.secondKey) ? 2 : 0;
+                seen = image;
+            }
+            if (seenState == 0) {
+                runs.end();
+                return true;
+            }
+            if (seenState == 1) {
+                if (!images.secondOk) return false;
+                runs.store(d, at, images.secondTo);
+            } else {
+                if (!images.firstOk) return false;
+                runs.store(d, at, images.firstTo);
+            }
+            return true;
+        });
+    } else {
+        return false;
+    }
+    // Told before the walk makes its next step, a failing one included.
+    runs.end();
+    return true;
+}
+
 }  // namespace
 
 void StoredNode::runSiblings(const SiblingPass& pass, int32_t passes, rt::Ref<TreeNode>& current, SiblingRun& run) {
@@ -142,7 +255,9 @@ void StoredNode::runSiblings(const SiblingPass& pass, int32_t passes, rt::Ref<Tr
     NodeStore& s = *data_;
 
     // Where the images are stored in place, each is checked and made once.
-    const bool inPlace = s.changesInPlace();
+    const NodeStore::InPlace how = s.imagesInPlace();
+    const bool inPlace = how != NodeStore::InPlace::No;
+    const bool told = how == NodeStore::InPlace::Told;
     int32_t setTo = 0, firstTo = 0, secondTo = 0;
     bool setOk = false, firstOk = false, secondOk = false;
     if (inPlace && kind == Image::Set) setOk = s.imageInPlace(*pass.set, setTo);
@@ -185,52 +300,16 @@ void StoredNode::runSiblings(const SiblingPass& pass, int32_t passes, rt::Ref<Tr
 
     // The usual changing walks, each with a loop of its own.
     if (inPlace) {
-        const bool stop = pass.stopAtKey;
-        const std::string_view stopKey = pass.stopKey;
+        const InPlaceImages images{setTo, firstTo, secondTo, setOk, firstOk, secondOk};
         RunEnd end;
-        bool handled = true;
-        if (kind == Image::Set && !pass.onlyPrefix) {
-            if (!setOk) return;  // the walk makes the failing steps and reports them
-            end = passInPlace(s, index_, passes, stop, stopKey, [setTo](NodeRecord& d, int32_t) {
-                d.image = setTo;
-                return true;
-            });
-        } else if (kind == Image::Set) {
-            if (!setOk) return;
-            const std::string_view prefix = pass.prefix;
-            end = passInPlace(s, index_, passes, stop, stopKey, [setTo, prefix](NodeRecord& d, int32_t) {
-                if (beginsWith(d.key, prefix)) d.image = setTo;
-                return true;
-            });
-        } else if (kind == Image::Toggle && !pass.onlyPrefix) {
-            // Which of the two keys an image names; nodes share a few keys.
-            int32_t seen = 0, seenState = 0;
-            end = passInPlace(s, index_, passes, stop, stopKey, [&](NodeRecord& d, int32_t) {
-                const int32_t image = d.image;
-                if (image >= 0) return true;
-                if (image != seen) {
-                    const std::string& k = s.imageKeys[static_cast<size_t>(~image)];
-                    seenState = sameImageKey(k, pass.firstKey) ? 1 : sameImageKey(k, pass.secondKey) ? 2 : 0;
-                    seen = image;
-                }
-                if (seenState == 1) {
-                    if (!secondOk) return false;
-                    d.image = secondTo;
-                } else if (seenState == 2) {
-                    if (!firstOk) return false;
-                    d.image = firstTo;
-                }
-                return true;
-            });
-        } else {
-            handled = false;
-        }
+        const bool handled = told ? changeInPlace<true>(s, index_, pass, passes, images, end)
+                                  : changeInPlace<false>(s, index_, pass, passes, images, end);
         if (handled) {
             current = end.at == NoNode ? nullptr : s.nodes[static_cast<size_t>(end.at)].object;
             run.passes = end.done;
             run.visited = end.visited;
-            return;
         }
+        return;
     } else if ((kind == Image::Set || kind == Image::Toggle) && !pass.reader) {
         // Every change goes through the view, which may run outside code: a
         // change that fails, or after which the tree is another, ends the
@@ -291,6 +370,16 @@ void StoredNodes::expandRun(int32_t from, int32_t count, int16_t expanded, int32
     if (s.changesInPlace()) {
         std::fill(s.expandedValues.begin() + first, s.expandedValues.begin() + end, expanded);
         done = before + (end - first);
+        return;
+    }
+    // Nodes without children, up to the first that has some, which the
+    // caller opens through the view.
+    if (s.childlessOpenInPlace()) {
+        const NodeRecord* const records = s.nodes.data();
+        int16_t* const values = s.expandedValues.data();
+        int32_t index = first;
+        for (; index < end && records[index].children == 0; ++index) values[index] = expanded;
+        done = before + (index - first);
         return;
     }
     // Only nodes that open quietly: no outside code runs between two.

@@ -1,6 +1,7 @@
 #include "adapters/qt/qt_model_data.h"
 
 #include <algorithm>
+#include <exception>
 #include <string>
 #include <utility>
 
@@ -146,6 +147,17 @@ void ModelData::setImage(int32_t index, const rt::Variant& image) {
     // shows of that.
     model->imageChanged(index);
     if (imageChanged) imageChanged(index);
+}
+
+void ModelData::imagesStored(int32_t first, int32_t last) noexcept {
+    model->imageRowsChanged(nodes[first].parent, rows[static_cast<size_t>(first)], rows[static_cast<size_t>(last)]);
+    if (!siblingImagesChanged) return;
+    try {
+        siblingImagesChanged(first, last);
+    } catch (const std::exception&) {
+        // Out of memory, assistive technology misses the change; the tree and
+        // the widget are right.
+    }
 }
 
 int16_t ModelData::expanded(int32_t index) const {

@@ -63,6 +63,11 @@ struct ModelData final : ViewData {
     void setExpanded(int32_t index, int16_t expanded) override;
     // Only a node with children opens in the widget.
     bool opensQuietly(int32_t index) const override { return nodes[index].children == 0; }
+    bool childlessOpenInPlace() const noexcept override { return true; }
+    // The model notes changed rows and tells them once the event loop runs
+    // again. Owed rows are told at the first change, as setImage tells them.
+    InPlace imagesInPlace() const noexcept override { return owedRows == 0 && model ? InPlace::Told : InPlace::No; }
+    void imagesStored(int32_t first, int32_t last) noexcept override;
     bool isSelected(int32_t index) const override;
     void setSelected(int32_t index, int16_t selected) override;
 

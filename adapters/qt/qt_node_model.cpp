@@ -150,15 +150,34 @@ void NodeModel::noteImageChange(int32_t node) {
     // Scattered changes are told in bursts, so that the list stays short.
     if (changed_.size() == 256) tellImageChanges();
     changed_.push_back({owner, row, row});
-    if (!tellingPending_) {
-        tellingPending_ = true;
-        QMetaObject::invokeMethod(
-            this,
-            [this] {
-                tellingPending_ = false;
-                tellImageChanges();
-            },
-            Qt::QueuedConnection);
+    tellSoon();
+}
+
+void NodeModel::tellSoon() {
+    if (tellingPending_) return;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            tellingPending_ = false;
+            tellImageChanges();
+        },
+        Qt::QueuedConnection);
+    tellingPending_ = true;
+}
+
+void NodeModel::noteImageRows(int32_t owner, int first, int last) noexcept {
+    try {
+        changed_.push_back({owner, first, last});
+        tellSoon();
+    } catch (const std::exception&) {
+        // Out of memory: a run of the same owner that covers more rows than
+        // changed still tells every changed one.
+        for (auto run = changed_.rbegin(); run != changed_.rend(); ++run) {
+            if (run->owner != owner) continue;
+            run->first = std::min(run->first, first);
+            run->last = std::max(run->last, last);
+            return;
+        }
     }
 }
 

@@ -6,6 +6,7 @@
 // data tell the rows that it owes (qt_model_data.h).
 
 #include <QAbstractItemModel>
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -52,6 +53,20 @@ public:
         noteImageChange(node);
     }
 
+    // The same for the rows first..last of an owner's children. Runs no
+    // outside code: the rows are told later whatever their number.
+    void imageRowsChanged(int32_t owner, int first, int last) noexcept {
+        if (!changed_.empty()) {
+            Run& run = changed_.back();
+            if (run.owner == owner && first <= run.last + 1 && last >= run.first - 1) {
+                run.first = std::min(run.first, first);
+                run.last = std::max(run.last, last);
+                return;
+            }
+        }
+        noteImageRows(owner, first, last);
+    }
+
 private:
     // The node of an index of this model, or NoNode. A widget asks about
     // every row it lays out, several times: this is ModelData::nodeAt
@@ -86,6 +101,8 @@ private:
         return createIndex(row, 0, static_cast<quintptr>(children[static_cast<size_t>(row)]));
     }
     void noteImageChange(int32_t node);
+    void noteImageRows(int32_t owner, int first, int last) noexcept;
+    void tellSoon();
     void tellImageChanges();
 
     std::shared_ptr<ModelData> data_;

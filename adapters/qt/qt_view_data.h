@@ -39,6 +39,8 @@ struct ViewData : tree::NodeStore {
     bool repaintPending = false;
     // Told after a node's image changed (assistive technology hears of it).
     std::function<void(int32_t index)> imageChanged;
+    // The same for each of the neighbouring siblings first..last in turn.
+    std::function<void(int32_t first, int32_t last)> siblingImagesChanged;
 
     bool usable() const noexcept override { return !viewGone && !widgetGone; }
     void setImageList(const rt::Ref<tree::ImageList>& list);

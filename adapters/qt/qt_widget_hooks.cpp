@@ -59,10 +59,18 @@ WidgetHooks::WidgetHooks(std::shared_ptr<ViewData> data, QTreeView* widget)
     store_->imageChanged = [this](int32_t index) {
         if (accessible_->knowsRows()) accessible_->imageChanged(store_->modelIndexOf(index));
     };
+    store_->siblingImagesChanged = [this](int32_t first, int32_t last) {
+        if (!accessible_->knowsRows()) return;
+        for (int32_t index = first;; index = store_->nodes[index].next) {
+            accessible_->imageChanged(store_->modelIndexOf(index));
+            if (index == last) return;
+        }
+    };
 }
 
 WidgetHooks::~WidgetHooks() {
     store_->imageChanged = nullptr;
+    store_->siblingImagesChanged = nullptr;
     accessible_.reset();
     if (QTreeView* widget = store_->view) widget->removeEventFilter(this);
     if (viewport_) viewport_->removeEventFilter(this);

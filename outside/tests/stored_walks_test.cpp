@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "outside/node_store.h"
@@ -104,6 +105,104 @@ TEST(StoredWalks, ChangesGoThroughTheViewAndStopWhereItFailsOrChangesTheTree) {
     }
 }
 
+// A view's data that lets walks store images in place and hears of the nodes
+// whose images changed, as runs of neighbouring siblings; nodes without
+// children open by their value alone.
+struct TellingStore final : tree::NodeStore {
+    std::vector<std::pair<int32_t, int32_t>> told;
+    int32_t setImages = 0;
+
+    ~TellingStore() override { orphanObjects(); }
+    bool isSelected(int32_t) const override { return false; }
+    void setSelected(int32_t, int16_t) override {}
+    InPlace imagesInPlace() const noexcept override { return InPlace::Told; }
+    void imagesStored(int32_t first, int32_t last) noexcept override { told.emplace_back(first, last); }
+    bool childlessOpenInPlace() const noexcept override { return true; }
+    void setImage(int32_t index, const rt::Variant& image) override {
+        ++setImages;
+        NodeStore::setImage(index, image);
+    }
+};
+
+// A section (node 0) with CB1 (off), CB2 (on), CB3 (off), PL4 (off) and CB5
+// (off), nodes 1 to 5.
+std::shared_ptr<TellingStore> mixedSection() {
+    auto s = std::make_shared<TellingStore>();
+    auto list = rt::make<tree::ImageList>();
+    for (const char* key : {"chkoff", "chkon"})
+        list->ListImages()->Add(rt::Missing{}, key, rt::make<rt::Picture>(rt::PictureType::Bitmap, 16, 16));
+    s->imageList = list;
+    s->add(rt::Missing{}, rt::Missing{}, "S", "", rt::Missing{});
+    for (const char* key : {"CB1", "CB2", "CB3", "PL4", "CB5"})
+        s->add(rt::Variant("S"), tree::tvwChild, key, "", rt::Variant(key == std::string("CB2") ? "chkon" : "chkoff"));
+    return s;
+}
+
+TEST(StoredWalks, AViewThatHearsOfImagesStoredInPlaceHearsExactlyTheChangedNodesInOrder) {
+    using Runs = std::vector<std::pair<int32_t, int32_t>>;
+    struct Row {
+        std::string name;
+        tree::SiblingPass::Image image;
+        const char* set;  // Set: the image; Toggle: the image for an item off
+        const char* other;  // Toggle: the image for an item on
+        const char* prefix;  // nullptr: every item
+        const char* stopKey;  // nullptr: none
+        Runs told;
+        int32_t passes;
+        std::string standsAt;  // "": nothing
+        std::vector<std::string> images;  // of nodes 1 to 5 afterwards
+    };
+    using I = tree::SiblingPass::Image;
+    const std::vector<Row> rows = {
+        {"set all: the item already on is no change", I::Set, "chkon", nullptr, nullptr, nullptr,
+         {{1, 1}, {3, 5}}, 5, "", {"chkon", "chkon", "chkon", "chkon", "chkon"}},
+        {"set by prefix: the other item is passed", I::Set, "chkon", nullptr, "CB", nullptr,
+         {{1, 1}, {3, 3}, {5, 5}}, 5, "", {"chkon", "chkon", "chkon", "chkoff", "chkon"}},
+        {"set to the same image: nothing changes", I::Set, "chkoff", nullptr, nullptr, nullptr,
+         {{2, 2}}, 5, "", {"chkoff", "chkoff", "chkoff", "chkoff", "chkoff"}},
+        {"a key ends the run", I::Set, "chkon", nullptr, nullptr, "cb3", {{1, 1}}, 2, "CB3",
+         {"chkon", "chkon", "chkoff", "chkoff", "chkoff"}},
+        {"invert: every item changes", I::Toggle, "chkon", "chkoff", nullptr, nullptr, {{1, 5}}, 5, "",
+         {"chkon", "chkoff", "chkon", "chkon", "chkon"}},
+        {"a key the list lacks: nothing is stored, the walk makes the step", I::Set, "gone", nullptr, nullptr,
+         nullptr, {}, 0, "CB1", {"chkoff", "chkon", "chkoff", "chkoff", "chkoff"}},
+        {"invert meets an image the list lacks at the second item", I::Toggle, "chkon", "gone", nullptr, nullptr,
+         {{1, 1}}, 1, "CB2", {"chkon", "chkon", "chkoff", "chkoff", "chkoff"}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        auto s = mixedSection();
+        const rt::Variant set(row.set);
+        const rt::Variant other(row.other ? row.other : "");
+        tree::SiblingPass pass;
+        pass.image = row.image;
+        pass.stopAtKey = row.stopKey != nullptr;
+        pass.stopKey = row.stopKey ? row.stopKey : "";
+        pass.onlyPrefix = row.prefix != nullptr;
+        pass.prefix = row.prefix ? row.prefix : "";
+        pass.set = &set;
+        // An item off ("chkoff", the second key) gets the first image.
+        pass.firstKey = "chkon";
+        pass.secondKey = "chkoff";
+        pass.firstImage = &set;
+        pass.secondImage = &other;
+        rt::Ref<tree::TreeNode> current = s->objectFor(1);
+        tree::SiblingRun run;
+        current->runSiblings(pass, 5, current, run);
+        EXPECT_EQ(s->told, row.told);
+        EXPECT_EQ(s->setImages, 0) << "nothing goes through setImage";
+        EXPECT_EQ(run.passes, row.passes);
+        EXPECT_FALSE(run.visited);
+        if (row.standsAt.empty())
+            EXPECT_FALSE(current);
+        else
+            EXPECT_EQ(current.get(), s->objectFor(s->findKey(row.standsAt)).get());
+        std::vector<std::string> images;
+        for (int32_t i = 1; i <= 5; ++i) images.push_back(rt::toText(s->image(i)));
+        EXPECT_EQ(images, row.images);
+    }
+}
+
 // Opening nodes that a view opens with outside code is left to the caller.
 TEST(StoredWalks, OpenStatesRunOnlyOverQuietNodes) {
     auto s = storeWithItems();
@@ -111,6 +210,20 @@ TEST(StoredWalks, OpenStatesRunOnlyOverQuietNodes) {
     int32_t done = 0;
     nodes->expandRun(1, 6, rt::True16, done);
     EXPECT_EQ(done, 0) << "a view's data opens no node quietly by default";
+}
+
+// Nodes without children open in place; the first with children is left to
+// the caller.
+TEST(StoredWalks, OpenStatesOfNodesWithoutChildrenGoInPlace) {
+    auto s = mixedSection();
+    auto nodes = rt::make<tree::StoredNodes>(s);
+    int32_t done = 0;
+    nodes->expandRun(1, 6, rt::True16, done);
+    EXPECT_EQ(done, 0) << "the section has children";
+    nodes->expandRun(2, 5, rt::True16, done);
+    EXPECT_EQ(done, 5);
+    for (int32_t i = 1; i <= 5; ++i) EXPECT_EQ(s->expanded(i), rt::True16) << i;
+    EXPECT_EQ(s->expanded(0), 0);
 }
 
 }  // namespace

@@ -211,7 +211,10 @@ bool changeInPlace(NodeStore& s, int32_t from, const SiblingPass& pass, int32_t 
     } else if (kind == Image::Toggle && !pass.onlyPrefix) {
         // Which of the two keys an image names; nodes share a few keys.
         int32_t seen = 0, seenState = 0;
-        end = passInPlace(s, from, passes, stop, stopKey, [&](NodeRecord& d, int32_t at) {
+        // Copies, which no store into a record can change.
+        const int32_t firstTo = images.firstTo, secondTo = images.secondTo;
+        const bool firstOk = images.firstOk, secondOk = images.secondOk;
+        const auto toggle = [&, firstTo, secondTo, firstOk, secondOk](NodeRecord& d, int32_t at) {
             const int32_t image = d.image;
             if (image >= 0) {
                 runs.end();
@@ -227,14 +230,15 @@ bool changeInPlace(NodeStore& s, int32_t from, const SiblingPass& pass, int32_t 
                 return true;
             }
             if (seenState == 1) {
-                if (!images.secondOk) return false;
-                runs.store(d, at, images.secondTo);
+                if (!secondOk) return false;
+                runs.store(d, at, secondTo);
             } else {
-                if (!images.firstOk) return false;
-                runs.store(d, at, images.firstTo);
+                if (!firstOk) return false;
+                runs.store(d, at, firstTo);
             }
             return true;
-        });
+        };
+        end = passInPlace(s, from, passes, stop, stopKey, toggle);
     } else {
         return false;
     }

@@ -27,6 +27,11 @@ void settle() {
     for (int round = 0; round < 3; ++round) QApplication::processEvents();
 }
 
+struct Item {
+    std::string key;
+    int32_t style;
+};
+
 // Check boxes, some on, with items of other kinds between them; then a
 // section of option buttons.
 template <class Subject>
@@ -36,10 +41,6 @@ struct MixedTree {
 
     MixedTree() {
         manager->setTreeViewObject(subject.view);
-        struct Item {
-            std::string key;
-            int32_t style;
-        };
         std::vector<Item> boxes, options;
         for (int i = 0; i < 40; ++i) {
             const std::string n = std::to_string(100 + i);
@@ -54,7 +55,7 @@ struct MixedTree {
     }
     ~MixedTree() { manager->setTreeViewObject(nullptr); }
 
-    void addSection(const std::string& key, const std::vector<auto>& items) {
+    void addSection(const std::string& key, const std::vector<Item>& items) {
         manager->AddNode({.sKey = key, .sText = "Section " + key, .enumTVSNodeStyle = TVSNodeStyle_Default,
                           .bExpanded = rt::True16});
         for (const auto& item : items)

@@ -18,11 +18,21 @@ NodeModel::NodeModel(std::shared_ptr<ModelData> data, QObject* parent)
     : QAbstractItemModel(parent), data_(std::move(data)) {}
 
 QModelIndex NodeModel::index(int row, int column, const QModelIndex& parent) const {
+    const ModelData& data = *data_;
     // Telling owed rows is out of the way: a widget asks for the index of
     // every row that it lays out, and the rows are told by then.
-    if (data_->owedRows != 0) [[unlikely]]
+    if (data.owedRows != 0) [[unlikely]]
         return indexAfterTelling(row, column, parent);
-    return lookUp(row, column, parent);
+    // lookUp with no rows owed, as the widget asks most often.
+    size_t list = 0;  // the roots
+    if (parent.isValid()) {
+        const quintptr node = parent.internalId();
+        if (parent.model() != this || parent.column() != 0 || node >= data.rows.size()) return {};
+        list = static_cast<size_t>(node) + 1;
+    }
+    const std::vector<int32_t>& children = data.childLists[list];
+    if (column != 0 || static_cast<size_t>(static_cast<unsigned>(row)) >= children.size()) return {};
+    return createIndex(row, 0, static_cast<quintptr>(children[static_cast<size_t>(row)]));
 }
 
 QModelIndex NodeModel::indexAfterTelling(int row, int column, const QModelIndex& parent) const {
@@ -48,12 +58,16 @@ bool NodeModel::hasChildren(const QModelIndex& parent) const {
     // A widget asks this of every row that it lays out. Rows owed to one
     // owner change only that owner's answer, from none to some: it is told
     // them before it answers.
-    const int32_t owner = ownerOf(parent);
-    if (owner == Foreign) return false;
     const ModelData& data = *data_;
+    int32_t owner = NoNode;
+    if (parent.isValid()) {
+        const quintptr node = parent.internalId();
+        if (parent.model() != this || parent.column() != 0 || node >= data.rows.size()) return false;
+        owner = static_cast<int32_t>(node);
+    }
     if (owner == data.owedOwner && data.owedRows != 0) [[unlikely]]
         return hasChildrenAfterTelling(owner);
-    return !data.childrenOf(owner).empty();
+    return !data.childLists[static_cast<size_t>(owner + 1)].empty();
 }
 
 bool NodeModel::hasChildrenAfterTelling(int32_t owner) const {

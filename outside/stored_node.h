@@ -86,6 +86,8 @@ public:
     int32_t Count() override;
     rt::Ref<TreeNode> Add(const rt::Variant& relative, const rt::Variant& relationship, const rt::Variant& key,
                           const rt::Variant& text, const rt::Variant& image) override;
+    rt::Ref<TreeNode> addTexts(std::string_view relative, int32_t relationship, std::string_view key,
+                               std::string_view text, std::string_view image) override;
     void Clear() override;
     void expandRun(int32_t from, int32_t count, int16_t expanded, int32_t& done) override;
 

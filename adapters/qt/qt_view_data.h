@@ -40,7 +40,6 @@ struct ViewData : tree::NodeStore {
     // Told after a node's image changed (assistive technology hears of it).
     std::function<void(int32_t index)> imageChanged;
 
-    bool usable() const noexcept override { return !viewGone && !widgetGone; }
     void setImageList(const rt::Ref<tree::ImageList>& list);
     // The icon that a node shows now.
     QIcon iconOf(int32_t index);

@@ -61,6 +61,8 @@ int32_t NodeStore::storedOtherImageKey(std::string_view given) {
     return ~lastImageKey_;
 }
 
+NodeStore::NodeStore() : objectBlocks_(sizeof(StoredNode), alignof(StoredNode)) {}
+
 NodeStore::~NodeStore() { orphanObjects(); }
 
 void NodeStore::orphanObjects() noexcept {
@@ -459,7 +461,7 @@ rt::Ref<TreeNode> NodeStore::objectFor(int32_t index) {
 
 rt::Ref<TreeNode> NodeStore::madeObjectFor(int32_t index) {
     NodeRecord& d = nodes[index];
-    d.object = rt::make<StoredNode>(*this, index);
+    d.object = rt::Ref<TreeNode>(new (objectBlocks_) StoredNode(*this, index));
     return d.object;
 }
 

@@ -21,6 +21,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "outside/node_object_blocks.h"
 #include "outside/node_store_keys.h"
 #include "outside/tree_model.h"
 
@@ -122,6 +123,7 @@ public:
     uint64_t generation = 0;
     rt::Ref<ImageList> imageList;
 
+    NodeStore();
     virtual ~NodeStore();
 
     int32_t count() const noexcept { return static_cast<int32_t>(nodes.size()); }
@@ -270,6 +272,7 @@ private:
     int32_t storedOtherImageKey(std::string_view key);
 
     bool usable_ = true;
+    NodeObjectBlocks objectBlocks_;
     std::unordered_map<std::string, int32_t> imageKeyIndex_;  // key as given -> place in imageKeys
     int32_t lastImageKey_ = -1;
 

@@ -20,6 +20,14 @@ public:
     StoredNode(const StoredNode&) = delete;
     StoredNode& operator=(const StoredNode&) = delete;
 
+    // Node objects live in their store's blocks (node_object_blocks.h).
+    static void* operator new(size_t size, NodeObjectBlocks& blocks) {
+        (void)size;
+        return blocks.take();
+    }
+    static void operator delete(void* room, NodeObjectBlocks&) noexcept { NodeObjectBlocks::giveBack(room, sizeof(StoredNode)); }
+    static void operator delete(void* room) noexcept { NodeObjectBlocks::giveBack(room, sizeof(StoredNode)); }
+
     std::string Key() override;
     bool keyIs(std::string_view key) override;
     std::string Text() override;

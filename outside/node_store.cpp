@@ -43,7 +43,7 @@ int32_t NodeStore::storedImage(const rt::Variant& image) {
     return image.isEmpty() ? 0 : rt::toInt32(image);
 }
 
-int32_t NodeStore::storedImageKey(std::string_view key) {
+inline int32_t NodeStore::storedImageKey(std::string_view key) {
     // Walks give node after node the same key.
     if (lastImageKey_ >= 0 && sameBytes(imageKeys[static_cast<size_t>(lastImageKey_)], key)) return ~lastImageKey_;
     return storedOtherImageKey(key);
@@ -124,7 +124,7 @@ int32_t NodeStore::relativeIndex(const rt::Variant& relative) const {
     return otherRelativeIndex(relative);
 }
 
-int32_t NodeStore::relativeIndex(std::string_view relative) const {
+inline int32_t NodeStore::relativeIndex(std::string_view relative) const {
     if (lastRelative_ != NoNode && sameBytes(relative, lastRelativeKey_)) return lastRelative_;
     return otherRelativeIndex(relative);
 }
@@ -434,15 +434,20 @@ rt::Variant NodeStore::exchangeTag(int32_t index, const rt::Variant& tag) {
         // text, and takes a slot of its own for anything else. What the
         // slot holds is known, so it is made rather than copied.
         rt::Variant old = slot == 0 ? rt::Variant() : rt::Variant(std::string());
-        if (tag.isEmpty())
-            slot = 0;
-        else if (tag.isString() && std::get<std::string>(tag.storage()).empty())
-            slot = 1;
-        else
-            slot = ownTagSlot(tag);
+        setSharedTag(index, tag);
         return old;
     }
     return std::exchange(tags[static_cast<size_t>(slot)], tag);
+}
+
+void NodeStore::setSharedTag(int32_t index, const rt::Variant& tag) {
+    int32_t& slot = nodes[index].tag;
+    if (tag.isEmpty())
+        slot = 0;
+    else if (tag.isString() && std::get<std::string>(tag.storage()).empty())
+        slot = 1;
+    else
+        slot = ownTagSlot(tag);
 }
 
 int32_t NodeStore::ownTagSlot(const rt::Variant& tag) {

@@ -181,6 +181,10 @@ public:
     const rt::Variant& tag(int32_t index) const { return tags[static_cast<size_t>(nodes[index].tag)]; }
     // Hands back the tag that the node had, for the caller to let go.
     [[nodiscard]] rt::Variant exchangeTag(int32_t index, const rt::Variant& tag);
+    // The same for a node that shares the slot of Empty or of the empty
+    // text (sharesTag), which hands back nothing worth letting go.
+    bool sharesTag(int32_t index) const noexcept { return nodes[static_cast<size_t>(index)].tag < 2; }
+    void setSharedTag(int32_t index, const rt::Variant& tag);
     virtual int16_t expanded(int32_t index) const;
     virtual void setExpanded(int32_t index, int16_t expanded);
     // Setting the node's open state runs no outside code (no widget is told

@@ -30,8 +30,8 @@ void StoredNode::setTag(const rt::Variant& tag) {
     NodeStore& quiet = current();
     // A node that shares the slot of Empty or of the empty text lets go of
     // nothing that could run code.
-    if (quiet.nodes[static_cast<size_t>(index_)].tag < 2) {
-        rt::Variant old = quiet.exchangeTag(index_, tag);
+    if (quiet.sharesTag(index_)) {
+        quiet.setSharedTag(index_, tag);
         return;
     }
     auto s = live();

@@ -458,12 +458,6 @@ int32_t NodeStore::ownTagSlot(const rt::Variant& tag) {
 int16_t NodeStore::expanded(int32_t index) const { return expandedValues[static_cast<size_t>(index)]; }
 void NodeStore::setExpanded(int32_t index, int16_t expanded) { expandedValues[static_cast<size_t>(index)] = expanded; }
 
-rt::Ref<TreeNode> NodeStore::objectFor(int32_t index) {
-    const NodeRecord& d = nodes[index];
-    if (d.object) return d.object;
-    return madeObjectFor(index);
-}
-
 rt::Ref<TreeNode> NodeStore::madeObjectFor(int32_t index) {
     NodeRecord& d = nodes[index];
     d.object = rt::Ref<TreeNode>(new (objectBlocks_) StoredNode(*this, index));

@@ -197,7 +197,11 @@ public:
     virtual void setSelected(int32_t index, int16_t selected) = 0;
 
     // The one object that stands for a node.
-    rt::Ref<TreeNode> objectFor(int32_t index);
+    rt::Ref<TreeNode> objectFor(int32_t index) {
+        const NodeRecord& d = nodes[static_cast<size_t>(index)];
+        if (d.object) return d.object;
+        return madeObjectFor(index);
+    }
     rt::Ref<TreeNode> objectOrNothing(int32_t index) { return index == NoNode ? nullptr : objectFor(index); }
 
     // Checks the parent and sibling links, child counts, the order of adding

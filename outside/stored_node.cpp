@@ -93,8 +93,7 @@ std::shared_ptr<NodeStore> StoredNodes::live() const {
 }
 
 NodeStore& StoredNodes::current() const {
-    if (store_.expired()) throw errControlDeleted();
-    data_->requireUsable();
+    if (store_.expired() || !data_->usable()) throw errControlDeleted();
     return *data_;
 }
 

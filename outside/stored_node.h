@@ -25,7 +25,9 @@ public:
         (void)size;
         return blocks.take();
     }
-    static void operator delete(void* room, NodeObjectBlocks&) noexcept { NodeObjectBlocks::giveBack(room, sizeof(StoredNode)); }
+    static void operator delete(void* room, NodeObjectBlocks&) noexcept {
+        NodeObjectBlocks::giveBack(room, sizeof(StoredNode));
+    }
     static void operator delete(void* room) noexcept { NodeObjectBlocks::giveBack(room, sizeof(StoredNode)); }
 
     std::string Key() override;

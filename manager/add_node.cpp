@@ -119,7 +119,11 @@ rt::Variant clsKwAmbrTvsA::AddNode(AddNodeArgs& a) {
         node = nodes->addTexts(a.sRelative, a.sRelationship, a.sKey, a.sText, a.ImageIPictureDispKeyNormal);
     });
     trap.step([&] { walk::need(node).setExpanded(a.bExpanded); });                        // 12
-    trap.step([&] { walk::need(node).setTag(TextArgument(a.sTag).value()); });                // 13
+    trap.step([&] {                                                                        // 13
+        // Most nodes come without a tag: the empty text is made once.
+        static const rt::Variant noTag{std::string()};
+        walk::need(node).setTag(a.sTag.empty() ? noTag : TextArgument(a.sTag).value());
+    });
     return {};                                                                             // 14
 }
 

@@ -114,14 +114,16 @@ rt::Variant clsKwAmbrTvsA::AddNode(AddNodeArgs& a) {
         // Held for the add: code that it runs may bind another tree view.
         const rt::ObjectRef held = treeViewObject_;
         const rt::Ref<tree::TreeNodes> nodes = treeViewOf(held, treeViewObject_, boundView_, "Nodes").Nodes();
-        const TextArgument relative(a.sRelative, true);
-        const TextArgument key(a.sKey);
-        const TextArgument text(a.sText);
-        const TextArgument imageKey(a.ImageIPictureDispKeyNormal);
-        node = nodes->Add(relative.value(), a.sRelationship, key.value(), text.value(), imageKey.value());
+        // The texts as they lie: a view that copies them does so before any
+        // code of its own can run.
+        node = nodes->addTexts(a.sRelative, a.sRelationship, a.sKey, a.sText, a.ImageIPictureDispKeyNormal);
     });
     trap.step([&] { walk::need(node).setExpanded(a.bExpanded); });                        // 12
-    trap.step([&] { walk::need(node).setTag(TextArgument(a.sTag).value()); });                // 13
+    trap.step([&] {                                                                        // 13
+        // Most nodes come without a tag: the empty text is made once.
+        static const rt::Variant noTag{std::string()};
+        walk::need(node).setTag(a.sTag.empty() ? noTag : TextArgument(a.sTag).value());
+    });
     return {};                                                                             // 14
 }
 

@@ -20,7 +20,12 @@ struct MemoryTreeView::Store final : NodeStore {
     bool offersToolTipText = true;
     EventSource events;
 
+    Store() { addsQuietly_ = true; }
     ~Store() override { orphanObjects(); }
+    int32_t addTexts(std::string_view relative, int32_t relationship, std::string_view key, std::string_view text,
+                     std::string_view image) override {
+        return addTextsInPlace(relative, relationship, key, text, image);
+    }
     void clear() override;
     bool isSelected(int32_t index) const override { return selected == index; }
     bool opensQuietly(int32_t) const override { return true; }

@@ -43,22 +43,25 @@ int32_t NodeStore::storedImage(const rt::Variant& image) {
     return image.isEmpty() ? 0 : rt::toInt32(image);
 }
 
-int32_t NodeStore::storedImageKey(const std::string& key) {
+inline int32_t NodeStore::storedImageKey(std::string_view key) {
     // Walks give node after node the same key.
     if (lastImageKey_ >= 0 && sameBytes(imageKeys[static_cast<size_t>(lastImageKey_)], key)) return ~lastImageKey_;
     return storedOtherImageKey(key);
 }
 
-int32_t NodeStore::storedOtherImageKey(const std::string& key) {
+int32_t NodeStore::storedOtherImageKey(std::string_view given) {
+    std::string key(given);
     auto found = imageKeyIndex_.find(key);
     if (found == imageKeyIndex_.end()) {
         if (imageKeys.size() == imageKeys.capacity()) imageKeys.reserve(std::max<size_t>(4, 2 * imageKeys.capacity()));
         found = imageKeyIndex_.emplace(key, static_cast<int32_t>(imageKeys.size())).first;
-        imageKeys.push_back(key);
+        imageKeys.push_back(std::move(key));
     }
     lastImageKey_ = found->second;
     return ~lastImageKey_;
 }
+
+NodeStore::NodeStore() : objectBlocks_(sizeof(StoredNode), alignof(StoredNode)) {}
 
 NodeStore::~NodeStore() { orphanObjects(); }
 
@@ -121,6 +124,19 @@ int32_t NodeStore::relativeIndex(const rt::Variant& relative) const {
     return otherRelativeIndex(relative);
 }
 
+inline int32_t NodeStore::relativeIndex(std::string_view relative) const {
+    if (lastRelative_ != NoNode && sameBytes(relative, lastRelativeKey_)) return lastRelative_;
+    return otherRelativeIndex(relative);
+}
+
+int32_t NodeStore::otherRelativeIndex(std::string_view relative) const {
+    const int32_t found = findKey(relative);
+    if (found == NoNode) throw errElementNotFound();
+    lastRelativeKey_ = relative;
+    lastRelative_ = found;
+    return found;
+}
+
 int32_t NodeStore::otherRelativeIndex(const rt::Variant& relative) const {
     const int32_t found = indexOf(relative);
     if (relative.isString()) {
@@ -157,22 +173,23 @@ void NodeStore::setImageKey(int32_t index, const std::string& key) {
 
 inline NodeStore::ImageCheck NodeStore::checkImage(const rt::Variant& image) const {
     if (image.isMissing() || image.isEmpty()) return {};
-    if (image.isString()) {
-        const std::string& key = std::get<std::string>(image.storage());
-        if (key.empty()) return {};
-        if (!imageList) throw errImageListNotInitialized();
-        // Node after node names the key found last; a list that has it
-        // has it for every view.
-        const bool foundLast = imageList.get() == lastFoundList_.get() &&
-                               lastFoundImages_->revision() == lastFoundRevision_ && sameBytes(key, lastFoundKey_);
-        if (!foundLast && !listHasKey(key)) throw errElementNotFound();
-        return {ImageCheck::ByKey, 0};
-    }
+    if (image.isString()) return checkImageKey(std::get<std::string>(image.storage()));
     if (!image.isNumeric()) throw rt::errTypeMismatch();
     if (!imageList) throw errImageListNotInitialized();
     int32_t position = rt::toInt32(image);
     if (position < 1 || position > imageList->ListImages()->Count()) throw errIndexOutOfBounds();
     return {ImageCheck::ByPosition, position};
+}
+
+inline NodeStore::ImageCheck NodeStore::checkImageKey(std::string_view key) const {
+    if (key.empty()) return {};
+    if (!imageList) throw errImageListNotInitialized();
+    // Node after node names the key found last; a list that has it has it
+    // for every view.
+    const bool foundLast = imageList.get() == lastFoundList_.get() &&
+                           lastFoundImages_->revision() == lastFoundRevision_ && sameBytes(key, lastFoundKey_);
+    if (!foundLast && !listHasKey(std::string(key))) throw errElementNotFound();
+    return {ImageCheck::ByKey, 0};
 }
 
 rt::Variant NodeStore::checkedImage(const rt::Variant& image) const {
@@ -231,28 +248,59 @@ void NodeStore::check(const rt::Variant& relative, const rt::Variant& relationsh
         out.how = how;
     }
     out.key = optionalTextView(key, out.keySpare);
-    if (!out.key.empty()) {
-        out.keyHash = foldedKeyHash(out.key);
-        const std::string_view given = out.key;
-        const auto sameKey = [&](int32_t index) { return rt::textEquals(nodes[index].key, given); };
-        if (byKey.find(out.keyHash, sameKey) != NoNode) throw errKeyNotUnique();
-    }
+    checkKey(out);
     out.image = checkImage(image);
+    if (out.image.kind == ImageCheck::ByKey) out.imageKey = std::get<std::string>(image.storage());
     out.text = optionalTextView(text, out.textSpare);
+}
+
+inline void NodeStore::checkKey(CheckedNode& out) const {
+    if (out.key.empty()) return;
+    out.keyHash = foldedKeyHash(out.key);
+    const std::string_view given = out.key;
+    const auto sameKey = [&](int32_t index) { return rt::textEquals(nodes[index].key, given); };
+    if (byKey.find(out.keyHash, sameKey) != NoNode) throw errKeyNotUnique();
 }
 
 int32_t NodeStore::add(const rt::Variant& relative, const rt::Variant& relationship, const rt::Variant& key,
                        const rt::Variant& text, const rt::Variant& image) {
-    // The record is made in place, its texts copied once from the arguments.
     CheckedNode checked;
     check(relative, relationship, key, text, image, checked);
+    return addChecked(checked);
+}
+
+int32_t NodeStore::addTexts(std::string_view relative, int32_t relationship, std::string_view key,
+                            std::string_view text, std::string_view image) {
+    return add(relative.empty() ? rt::Variant(rt::Missing{}) : rt::Variant(relative), rt::Variant(relationship),
+               rt::Variant(key), rt::Variant(text), rt::Variant(image));
+}
+
+int32_t NodeStore::addTextsInPlace(std::string_view relative, int32_t relationship, std::string_view key,
+                                   std::string_view text, std::string_view image) {
+    // The checks of add in the same order, on texts that need no conversion.
+    CheckedNode checked;
+    if (!relative.empty()) {
+        checked.anchor = relativeIndex(relative);
+        if (relationship < tvwFirst || relationship > tvwChild) throw rt::errInvalidCall();
+        checked.how = relationship;
+    }
+    checked.key = key;
+    checkKey(checked);
+    checked.image = checkImageKey(image);
+    checked.imageKey = image;
+    checked.text = text;
+    return addChecked(checked);
+}
+
+int32_t NodeStore::addChecked(CheckedNode& checked) {
+    // The record is made in place, its texts copied once from the arguments.
     const Placement place = checked.anchor == NoNode ? Placement{} : placeBy(checked.anchor, checked.how);
     const int32_t index = count();
     const bool keyed = !checked.key.empty();
     // Room first: out of memory, the tree stays as it was.
     makeRoomForOne(keyed);
     int32_t stored = checked.image.position;
-    if (checked.image.kind == ImageCheck::ByKey) stored = storedImageKey(std::get<std::string>(image.storage()));
+    if (checked.image.kind == ImageCheck::ByKey) stored = storedImageKey(checked.imageKey);
     if (checked.keySpare.empty() && checked.textSpare.empty())
         nodes.emplace_back(checked.key, checked.text);
     else
@@ -386,15 +434,20 @@ rt::Variant NodeStore::exchangeTag(int32_t index, const rt::Variant& tag) {
         // text, and takes a slot of its own for anything else. What the
         // slot holds is known, so it is made rather than copied.
         rt::Variant old = slot == 0 ? rt::Variant() : rt::Variant(std::string());
-        if (tag.isEmpty())
-            slot = 0;
-        else if (tag.isString() && std::get<std::string>(tag.storage()).empty())
-            slot = 1;
-        else
-            slot = ownTagSlot(tag);
+        setSharedTag(index, tag);
         return old;
     }
     return std::exchange(tags[static_cast<size_t>(slot)], tag);
+}
+
+void NodeStore::setSharedTag(int32_t index, const rt::Variant& tag) {
+    int32_t& slot = nodes[index].tag;
+    if (tag.isEmpty())
+        slot = 0;
+    else if (tag.isString() && std::get<std::string>(tag.storage()).empty())
+        slot = 1;
+    else
+        slot = ownTagSlot(tag);
 }
 
 int32_t NodeStore::ownTagSlot(const rt::Variant& tag) {
@@ -405,15 +458,9 @@ int32_t NodeStore::ownTagSlot(const rt::Variant& tag) {
 int16_t NodeStore::expanded(int32_t index) const { return expandedValues[static_cast<size_t>(index)]; }
 void NodeStore::setExpanded(int32_t index, int16_t expanded) { expandedValues[static_cast<size_t>(index)] = expanded; }
 
-rt::Ref<TreeNode> NodeStore::objectFor(int32_t index) {
-    const NodeRecord& d = nodes[index];
-    if (d.object) return d.object;
-    return madeObjectFor(index);
-}
-
 rt::Ref<TreeNode> NodeStore::madeObjectFor(int32_t index) {
     NodeRecord& d = nodes[index];
-    d.object = rt::make<StoredNode>(*this, index);
+    d.object = rt::Ref<TreeNode>(new (objectBlocks_) StoredNode(*this, index));
     return d.object;
 }
 

@@ -21,6 +21,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "outside/node_object_blocks.h"
 #include "outside/node_store_keys.h"
 #include "outside/tree_model.h"
 
@@ -122,11 +123,14 @@ public:
     uint64_t generation = 0;
     rt::Ref<ImageList> imageList;
 
+    NodeStore();
     virtual ~NodeStore();
 
     int32_t count() const noexcept { return static_cast<int32_t>(nodes.size()); }
-    // False once the view can no longer work (its widget is gone).
-    virtual bool usable() const noexcept { return true; }
+    // False once the view can no longer work (its widget is gone). A plain
+    // flag, read by every node call: the view clears it when that happens.
+    bool usable() const noexcept { return usable_; }
+    void markUnusable() noexcept { usable_ = false; }
     // 35605 when the view cannot work.
     void requireUsable() const;
 
@@ -143,6 +147,13 @@ public:
     // Nodes.Add: checks every argument first, then adds and links the node.
     virtual int32_t add(const rt::Variant& relative, const rt::Variant& relationship, const rt::Variant& key,
                         const rt::Variant& text, const rt::Variant& image);
+    // The same with every text given as a text (TreeNodes::addTexts): by
+    // default add with the texts as variants, as that call describes.
+    virtual int32_t addTexts(std::string_view relative, int32_t relationship, std::string_view key,
+                             std::string_view text, std::string_view image);
+    // The add runs no outside code (no widget is told of it), so that the
+    // nodes collection need not hold the view for the call.
+    bool addsQuietly() const noexcept { return addsQuietly_; }
     // Nodes.Clear.
     virtual void clear();
 
@@ -186,6 +197,10 @@ public:
     const rt::Variant& tag(int32_t index) const { return tags[static_cast<size_t>(nodes[index].tag)]; }
     // Hands back the tag that the node had, for the caller to let go.
     [[nodiscard]] rt::Variant exchangeTag(int32_t index, const rt::Variant& tag);
+    // The same for a node that shares the slot of Empty or of the empty
+    // text (sharesTag), which hands back nothing worth letting go.
+    bool sharesTag(int32_t index) const noexcept { return nodes[static_cast<size_t>(index)].tag < 2; }
+    void setSharedTag(int32_t index, const rt::Variant& tag);
     virtual int16_t expanded(int32_t index) const;
     virtual void setExpanded(int32_t index, int16_t expanded);
     // Setting the node's open state runs no outside code (no widget is told
@@ -198,7 +213,11 @@ public:
     virtual void setSelected(int32_t index, int16_t selected) = 0;
 
     // The one object that stands for a node.
-    rt::Ref<TreeNode> objectFor(int32_t index);
+    rt::Ref<TreeNode> objectFor(int32_t index) {
+        const NodeRecord& d = nodes[static_cast<size_t>(index)];
+        if (d.object) return d.object;
+        return madeObjectFor(index);
+    }
     rt::Ref<TreeNode> objectOrNothing(int32_t index) { return index == NoNode ? nullptr : objectFor(index); }
 
     // Checks the parent and sibling links, child counts, the order of adding
@@ -212,6 +231,11 @@ protected:
     NewNode prepare(const rt::Variant& relative, const rt::Variant& relationship, const rt::Variant& key,
                     const rt::Variant& text, const rt::Variant& image) const;
     int32_t insert(NewNode&& node);
+    // addTexts for a view whose add is this class's own: the texts go
+    // straight from where they lie into the record.
+    int32_t addTextsInPlace(std::string_view relative, int32_t relationship, std::string_view key,
+                            std::string_view text, std::string_view image);
+    bool addsQuietly_ = false;
     // Empties the tree and hands back what it held (DroppedNodes).
     [[nodiscard]] DroppedNodes takeAll();
 
@@ -248,10 +272,15 @@ private:
         std::string textSpare;
         size_t keyHash = 0;
         ImageCheck image;
+        std::string_view imageKey;  // for an image by key
     };
     // Checks the arguments of an add in the control's order; changes nothing.
     void check(const rt::Variant& relative, const rt::Variant& relationship, const rt::Variant& key,
                const rt::Variant& text, const rt::Variant& image, CheckedNode& out) const;
+    void checkKey(CheckedNode& out) const;
+    ImageCheck checkImageKey(std::string_view key) const;
+    // Adds a node whose arguments passed every check.
+    int32_t addChecked(CheckedNode& checked);
     // Room for one more node, so that nothing fails once it goes in.
     void makeRoomForOne(bool keyed);
     void growForOne(bool keyed);
@@ -263,15 +292,19 @@ private:
     // A node's image as the record keeps it, from an image as checkedImage
     // gives it.
     int32_t storedImage(const rt::Variant& image);
-    int32_t storedImageKey(const std::string& key);
-    int32_t storedOtherImageKey(const std::string& key);
+    int32_t storedImageKey(std::string_view key);
+    int32_t storedOtherImageKey(std::string_view key);
 
+    bool usable_ = true;
+    NodeObjectBlocks objectBlocks_;
     std::unordered_map<std::string, int32_t> imageKeyIndex_;  // key as given -> place in imageKeys
     int32_t lastImageKey_ = -1;
 
     // The node found for the relative of the last add, by its key as given.
     int32_t relativeIndex(const rt::Variant& relative) const;
     int32_t otherRelativeIndex(const rt::Variant& relative) const;
+    int32_t relativeIndex(std::string_view relative) const;
+    int32_t otherRelativeIndex(std::string_view relative) const;
     mutable std::string lastRelativeKey_;
     mutable int32_t lastRelative_ = NoNode;
 

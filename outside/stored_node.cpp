@@ -27,6 +27,13 @@ rt::Variant StoredNode::Tag() {
 }
 
 void StoredNode::setTag(const rt::Variant& tag) {
+    NodeStore& quiet = current();
+    // A node that shares the slot of Empty or of the empty text lets go of
+    // nothing that could run code.
+    if (quiet.sharesTag(index_)) {
+        quiet.setSharedTag(index_, tag);
+        return;
+    }
     auto s = live();
     // The old tag goes only after the new one is in place, while `s` still
     // holds the data: its release may run any code, this tree's included.
@@ -86,8 +93,7 @@ std::shared_ptr<NodeStore> StoredNodes::live() const {
 }
 
 NodeStore& StoredNodes::current() const {
-    if (store_.expired()) throw errControlDeleted();
-    data_->requireUsable();
+    if (store_.expired() || !data_->usable()) throw errControlDeleted();
     return *data_;
 }
 
@@ -100,11 +106,24 @@ int32_t StoredNodes::Count() { return current().count(); }
 
 rt::Ref<TreeNode> StoredNodes::Add(const rt::Variant& relative, const rt::Variant& relationship,
                                    const rt::Variant& key, const rt::Variant& text, const rt::Variant& image) {
+    NodeStore& quiet = current();
+    if (quiet.addsQuietly()) return quiet.objectFor(quiet.add(relative, relationship, key, text, image));
     auto s = live();
     const uint64_t generation = s->generation;
     const int32_t index = s->add(relative, relationship, key, text, image);
     // Outside code run by the add (a slot of the host on a widget's signals)
     // may have emptied the tree.
+    if (s->generation != generation || !s->usable()) throw errControlDeleted();
+    return s->objectFor(index);
+}
+
+rt::Ref<TreeNode> StoredNodes::addTexts(std::string_view relative, int32_t relationship, std::string_view key,
+                                        std::string_view text, std::string_view image) {
+    NodeStore& quiet = current();
+    if (quiet.addsQuietly()) return quiet.objectFor(quiet.addTexts(relative, relationship, key, text, image));
+    auto s = live();
+    const uint64_t generation = s->generation;
+    const int32_t index = s->addTexts(relative, relationship, key, text, image);
     if (s->generation != generation || !s->usable()) throw errControlDeleted();
     return s->objectFor(index);
 }

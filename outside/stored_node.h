@@ -20,6 +20,16 @@ public:
     StoredNode(const StoredNode&) = delete;
     StoredNode& operator=(const StoredNode&) = delete;
 
+    // Node objects live in their store's blocks (node_object_blocks.h).
+    static void* operator new(size_t size, NodeObjectBlocks& blocks) {
+        (void)size;
+        return blocks.take();
+    }
+    static void operator delete(void* room, NodeObjectBlocks&) noexcept {
+        NodeObjectBlocks::giveBack(room, sizeof(StoredNode));
+    }
+    static void operator delete(void* room) noexcept { NodeObjectBlocks::giveBack(room, sizeof(StoredNode)); }
+
     std::string Key() override;
     bool keyIs(std::string_view key) override;
     std::string Text() override;
@@ -86,6 +96,8 @@ public:
     int32_t Count() override;
     rt::Ref<TreeNode> Add(const rt::Variant& relative, const rt::Variant& relationship, const rt::Variant& key,
                           const rt::Variant& text, const rt::Variant& image) override;
+    rt::Ref<TreeNode> addTexts(std::string_view relative, int32_t relationship, std::string_view key,
+                               std::string_view text, std::string_view image) override;
     void Clear() override;
     void expandRun(int32_t from, int32_t count, int16_t expanded, int32_t& done) override;
 

@@ -138,6 +138,15 @@ public:
                                   const rt::Variant& key, const rt::Variant& text,
                                   const rt::Variant& image) = 0;
     virtual void Clear() = 0;
+    // Add with every text given as a text: relative is a node key, or empty
+    // for none; the relationship a number; key, text and image as the texts
+    // that Add takes. A view may take them where they lie; by default this
+    // is Add with the texts as variants.
+    virtual rt::Ref<TreeNode> addTexts(std::string_view relative, int32_t relationship, std::string_view key,
+                                       std::string_view text, std::string_view image) {
+        return Add(relative.empty() ? rt::Variant(rt::Missing{}) : rt::Variant(relative), rt::Variant(relationship),
+                   rt::Variant(key), rt::Variant(text), rt::Variant(image));
+    }
 
     // Sets the open state of the nodes at positions from, from + 1, ... as
     // Item(position)->setExpanded(expanded) would, up to `count` nodes,

@@ -112,6 +112,7 @@ void ModelData::forgetWidget() {
     // The model goes with the widget (or alone, if a host deletes it):
     // nothing is told any more.
     widgetGone = true;
+    markUnusable();
     owedRows = 0;
     childLists.assign(1, {});
     rows.clear();

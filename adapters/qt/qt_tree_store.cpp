@@ -60,6 +60,7 @@ void QtTreeView::Store::clear() {
 void QtTreeView::Store::forgetWidget() {
     // The items went with the widget: forget them without touching them.
     widgetGone = true;
+    markUnusable();
     items.clear();
     tree::DroppedNodes old = takeAll();
 }

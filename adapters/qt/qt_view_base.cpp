@@ -20,6 +20,7 @@ ViewBase::ViewBase(std::shared_ptr<ViewData> data) : data_(std::move(data)) {}
 ViewBase::~ViewBase() {
     hooks_.reset();
     data_->viewGone = true;
+    data_->markUnusable();
     // A widget that a host window took in is the window's to delete.
     if (data_->ownsWidget && data_->view && !data_->view->parent()) delete data_->view.data();
 }

@@ -42,7 +42,6 @@ struct ViewData : tree::NodeStore {
     // The same for each of the neighbouring siblings first..last in turn.
     std::function<void(int32_t first, int32_t last)> siblingImagesChanged;
 
-    bool usable() const noexcept override { return !viewGone && !widgetGone; }
     void setImageList(const rt::Ref<tree::ImageList>& list);
     // The icon that a node shows now.
     QIcon iconOf(int32_t index);

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "outside/tests/memory_tree_fixture.h"
 #include "outside/tests/node_operations.h"
@@ -115,6 +117,76 @@ TEST(MemoryTreeLifetime, NodesMayHoldEachOtherInTheirTags) {
     b->setTag(a);
     view->checkInvariants();
     // Leaks would show under the leak checker when the view goes.
+}
+
+// Node objects share blocks that their store allocates; a block goes with
+// the last object in it, whichever outlives the other.
+class NodeObjectLifetimeTest : public ::testing::Test {
+protected:
+    // Adds n nodes and takes every object, so that they fill several blocks.
+    std::vector<rt::Ref<tree::TreeNode>> addNodes(int32_t n, const std::string& prefix) {
+        std::vector<rt::Ref<tree::TreeNode>> taken;
+        for (int32_t i = 0; i < n; ++i)
+            taken.push_back(nodes->Add(rt::Missing{}, rt::Missing{}, prefix + std::to_string(i), "T", rt::Missing{}));
+        return taken;
+    }
+    rt::Ref<tree::MemoryTreeView> view = rt::make<tree::MemoryTreeView>();
+    rt::Ref<tree::TreeNodes> nodes = view->Nodes();
+};
+
+TEST_F(NodeObjectLifetimeTest, ObjectsOutliveTheirViewAndGoInAnyOrder) {
+    struct Case {
+        const char* name;
+        bool (*kept)(size_t i);
+        bool reversed;
+    };
+    const Case cases[] = {
+        {"every object, last first", [](size_t) { return true; }, true},
+        {"every seventh, first first", [](size_t i) { return i % 7 == 0; }, false},
+        {"the first and the last", [](size_t i) { return i == 0 || i == 999; }, false},
+        {"none", [](size_t) { return false; }, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto v = rt::make<tree::MemoryTreeView>();
+        auto n = v->Nodes();
+        std::vector<rt::Ref<tree::TreeNode>> kept;
+        for (size_t i = 0; i < 1000; ++i) {
+            auto node = n->Add(rt::Missing{}, rt::Missing{}, "k" + std::to_string(i), "T", rt::Missing{});
+            if (c.kept(i)) kept.push_back(node);
+        }
+        v = nullptr;
+        n = nullptr;
+        for (auto& node : kept) expectDead(*node);
+        if (c.reversed)
+            while (!kept.empty()) kept.pop_back();
+        else
+            kept.clear();
+    }
+}
+
+TEST_F(NodeObjectLifetimeTest, ObjectsOfClearedNodesGoWhileNewNodesTakeRoom) {
+    auto old = addNodes(500, "old");
+    nodes->Clear();
+    auto fresh = addNodes(500, "new");
+    old.clear();
+    for (size_t i = 0; i < fresh.size(); ++i) EXPECT_EQ(fresh[i]->Key(), "new" + std::to_string(i));
+    view->checkInvariants();
+}
+
+TEST_F(NodeObjectLifetimeTest, ObjectsMayGoOnAnotherThreadWhileTheViewAddsNodes) {
+    auto old = addNodes(2000, "old");
+    nodes->Clear();
+    // The other thread lets go of the last references to the old objects
+    // while this one takes room from the same blocks for new ones.
+    std::thread letGo([taken = std::move(old)]() mutable {
+        while (!taken.empty()) taken.pop_back();
+    });
+    auto fresh = addNodes(2000, "new");
+    letGo.join();
+    view = nullptr;
+    std::thread letGoNew([taken = std::move(fresh)]() mutable { taken.clear(); });
+    letGoNew.join();
 }
 
 }  // namespace

@@ -73,6 +73,7 @@ void ControlTreeView::Store::clear() {
 
 void ControlTreeView::Store::forgetWindow() {
     windowGone = true;
+    markUnusable();
     items.clear();
     childIds.clear();
     itemsByChildId.clear();

@@ -65,8 +65,6 @@ struct ControlTreeView::Store final : tree::NodeStore {
 
     ~Store() override;
 
-    bool usable() const noexcept override { return !viewGone && !windowGone; }
-
     int32_t add(const rt::Variant& relative, const rt::Variant& relationship, const rt::Variant& key,
                 const rt::Variant& text, const rt::Variant& image) override;
     void clear() override;

@@ -48,6 +48,7 @@ ControlTreeView::~ControlTreeView() {
         if (s.ownsWindow) DestroyWindow(s.window);
     }
     s.viewGone = true;
+    s.markUnusable();
 }
 
 HWND ControlTreeView::window() const { return store_->windowGone ? nullptr : store_->window; }

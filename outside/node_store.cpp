@@ -275,10 +275,9 @@ int32_t NodeStore::addTexts(std::string_view relative, int32_t relationship, std
                rt::Variant(key), rt::Variant(text), rt::Variant(image));
 }
 
-int32_t NodeStore::addTextsInPlace(std::string_view relative, int32_t relationship, std::string_view key,
-                                   std::string_view text, std::string_view image) {
+void NodeStore::checkTexts(std::string_view relative, int32_t relationship, std::string_view key,
+                           std::string_view text, std::string_view image, CheckedNode& checked) const {
     // The checks of add in the same order, on texts that need no conversion.
-    CheckedNode checked;
     if (!relative.empty()) {
         checked.anchor = relativeIndex(relative);
         if (relationship < tvwFirst || relationship > tvwChild) throw rt::errInvalidCall();
@@ -289,7 +288,24 @@ int32_t NodeStore::addTextsInPlace(std::string_view relative, int32_t relationsh
     checked.image = checkImageKey(image);
     checked.imageKey = image;
     checked.text = text;
+}
+
+int32_t NodeStore::addTextsInPlace(std::string_view relative, int32_t relationship, std::string_view key,
+                                   std::string_view text, std::string_view image) {
+    CheckedNode checked;
+    checkTexts(relative, relationship, key, text, image, checked);
     return addChecked(checked);
+}
+
+NewNode NodeStore::prepareTexts(std::string_view relative, int32_t relationship, std::string_view key,
+                                std::string_view text, std::string_view image) const {
+    CheckedNode checked;
+    checkTexts(relative, relationship, key, text, image, checked);
+    NewNode node{NodeRecord(checked.key, checked.text)};
+    node.keyHash = checked.keyHash;
+    if (checked.image.kind == ImageCheck::ByKey) node.image = rt::Variant(std::string(image));
+    if (checked.anchor != NoNode) node.place = placeBy(checked.anchor, checked.how);
+    return node;
 }
 
 int32_t NodeStore::addChecked(CheckedNode& checked) {

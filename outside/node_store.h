@@ -231,6 +231,10 @@ protected:
     NewNode prepare(const rt::Variant& relative, const rt::Variant& relationship, const rt::Variant& key,
                     const rt::Variant& text, const rt::Variant& image) const;
     int32_t insert(NewNode&& node);
+    // prepare for an add whose arguments are texts (addTexts): the same
+    // checks in the same order, the texts copied once into the record.
+    NewNode prepareTexts(std::string_view relative, int32_t relationship, std::string_view key,
+                         std::string_view text, std::string_view image) const;
     // addTexts for a view whose add is this class's own: the texts go
     // straight from where they lie into the record.
     int32_t addTextsInPlace(std::string_view relative, int32_t relationship, std::string_view key,
@@ -278,6 +282,9 @@ private:
     void check(const rt::Variant& relative, const rt::Variant& relationship, const rt::Variant& key,
                const rt::Variant& text, const rt::Variant& image, CheckedNode& out) const;
     void checkKey(CheckedNode& out) const;
+    // check for an add whose arguments are texts.
+    void checkTexts(std::string_view relative, int32_t relationship, std::string_view key, std::string_view text,
+                    std::string_view image, CheckedNode& out) const;
     ImageCheck checkImageKey(std::string_view key) const;
     // Adds a node whose arguments passed every check.
     int32_t addChecked(CheckedNode& checked);

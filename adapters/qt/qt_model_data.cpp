@@ -47,9 +47,18 @@ int32_t ModelData::add(const rt::Variant& relative, const rt::Variant& relations
     // A listener of the model's signals may not change the tree while the
     // model tells of a change.
     if (changingRows) throw rt::errInvalidCall();
+    return addPrepared(prepare(relative, relationship, key, text, image));
+}
+
+int32_t ModelData::addTexts(std::string_view relative, int32_t relationship, std::string_view key,
+                            std::string_view text, std::string_view image) {
+    if (changingRows) throw rt::errInvalidCall();
+    return addPrepared(prepareTexts(relative, relationship, key, text, image));
+}
+
+int32_t ModelData::addPrepared(tree::NewNode&& node) {
     // Every check and every allocation comes before the first change, so a
     // failed add leaves the tree and the model as they were.
-    tree::NewNode node = prepare(relative, relationship, key, text, image);
     const int32_t index = count();
     const auto [parent, before] = node.place;
     makeRoom(childLists, 64);  // before taking a reference into it

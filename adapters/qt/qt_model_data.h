@@ -43,6 +43,8 @@ struct ModelData final : ViewData {
 
     int32_t add(const rt::Variant& relative, const rt::Variant& relationship, const rt::Variant& key,
                 const rt::Variant& text, const rt::Variant& image) override;
+    int32_t addTexts(std::string_view relative, int32_t relationship, std::string_view key, std::string_view text,
+                     std::string_view image) override;
     void clear() override;
     void forgetWidget() override;
 
@@ -74,6 +76,8 @@ struct ModelData final : ViewData {
     void checkInvariants() const override;
 
 private:
+    // Adds a node whose arguments passed every check.
+    int32_t addPrepared(tree::NewNode&& node);
     // The widget shows this data's model (a host may have given it another).
     bool showsModel() const;
     // Opens or closes a node with children in the widget.

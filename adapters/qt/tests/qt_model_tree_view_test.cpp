@@ -15,6 +15,7 @@
 #include "adapters/qt/qt_model_tree_view.h"
 #include "adapters/qt/tests/recording_listener.h"
 #include "adapters/qt/tests/tree_subjects.h"
+#include "outside/tests/add_texts_cases.h"
 #include "manager/hidden_form.h"
 #include "manager/style_manager.h"
 #include "testing/error_number.h"
@@ -74,6 +75,25 @@ TEST_F(QtModelTreeViewTest, AppendedRowsAreToldTogetherWhenTheEventLoopRuns) {
     QApplication::processEvents();
     EXPECT_EQ(told, (std::vector<Told>{{"", 0, 0}, {"S", 0, 4}}));
     EXPECT_EQ(rowsUnder(indexOf("S")), (std::vector<std::string>{"C0", "C1", "C2", "C3", "C4"}));
+    subject.checkInvariants();
+}
+
+// Adds with their texts as texts (as the manager adds) check and place as
+// Add does, and are told to the model's views as Add's are: appended rows
+// together, an insertion before others at once.
+TEST(QtModelTreeViewAddTexts, ChecksPlacesAndKeepsWhatAddWithVariantsDoes) {
+    add_texts_cases::expectAddTextsAsAddWithVariants<qt_tree::QtModelTreeView>();
+}
+
+TEST_F(QtModelTreeViewTest, AddsWithTextsAreToldAsAddsWithVariants) {
+    auto nodes = subject.tree().Nodes();
+    nodes->addTexts("", tree::tvwLast, "S", "S", "");
+    for (const char* key : {"A", "B", "C"}) nodes->addTexts("S", tree::tvwChild, key, key, "");
+    nodes->addTexts("A", tree::tvwPrevious, "Z", "Z", "");
+    nodes->addTexts("S", tree::tvwChild, "D", "D", "");
+    QApplication::processEvents();
+    EXPECT_EQ(told, (std::vector<Told>{{"", 0, 0}, {"S", 0, 2}, {"S", 0, 0}, {"S", 4, 4}}));
+    EXPECT_EQ(rowsUnder(indexOf("S")), (std::vector<std::string>{"Z", "A", "B", "C", "D"}));
     subject.checkInvariants();
 }
 

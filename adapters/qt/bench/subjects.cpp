@@ -70,14 +70,16 @@ private:
     rt::Ref<rt::Collection> states_;
 };
 
-// What every direct subject collects when it reads.
-struct ReadBack {
-    QList<bool> states;
-    QStringList texts;
-    QStringList keys;
+// What a direct subject collects when it reads: as Qt's lists, or, for the
+// hand-written model with UTF-8 texts, as the bytes it keeps.
+template <class States, class Texts>
+struct ReadBackOf {
+    States states;
+    Texts texts;
+    Texts keys;
 
     void reserve(size_t size) {
-        const auto n = static_cast<qsizetype>(size);
+        const auto n = static_cast<typename Texts::size_type>(size);
         states.reserve(n);
         texts.reserve(n);
         keys.reserve(n);
@@ -88,24 +90,8 @@ struct ReadBack {
         keys = {};
     }
 };
-
-// What a hand-written model with UTF-8 texts collects when it reads.
-struct Utf8ReadBack {
-    std::vector<bool> states;
-    std::vector<std::string> texts;
-    std::vector<std::string> keys;
-
-    void reserve(size_t n) {
-        states.reserve(n);
-        texts.reserve(n);
-        keys.reserve(n);
-    }
-    void clear() {
-        states = {};
-        texts = {};
-        keys = {};
-    }
-};
+using ReadBack = ReadBackOf<QList<bool>, QStringList>;
+using Utf8ReadBack = ReadBackOf<std::vector<bool>, std::vector<std::string>>;
 
 template <class Text>
 struct HandModelKind;

@@ -25,6 +25,7 @@ public:
                       {rt::toText(a.at(3)),
                        rt::toInt32(rt::callByName(err, "Number", rt::CallKind::PropertyGet)),
                        rt::toText(rt::callByName(err, "Description", rt::CallKind::PropertyGet))});
+                  if (state.reports.size() == 1 && state.atFirstReport) state.atFirstReport();
                   return {};
               },
               errorHandlerParams()}}};

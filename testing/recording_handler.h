@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <ostream>
 #include <string>
@@ -36,6 +37,9 @@ public:
     void clear() { state_->reports.clear(); }
     // From now on every report fails with this error number (0: succeed).
     void failWith(int32_t number) { state_->failWith = number; }
+    // Runs once the first report is recorded, inside the handler's call, as
+    // a host's handler may run any code there.
+    void atFirstReport(std::function<void()> action) { state_->atFirstReport = std::move(action); }
     // Also what the handler was handed besides the site: checked per call.
     const std::vector<std::vector<std::string>>& argumentKinds() const { return state_->argumentKinds; }
 
@@ -43,6 +47,7 @@ public:
         std::vector<Report> reports;
         std::vector<std::vector<std::string>> argumentKinds;
         int32_t failWith = 0;
+        std::function<void()> atFirstReport;
     };
 
 private:

@@ -12,7 +12,6 @@
 
 #include "manager/hidden_form.h"
 #include "manager/style_manager.h"
-#include "outside/error_channel.h"
 #include "outside/memory_tree.h"
 #include "outside/tree_text.h"
 #include "runtime/classes.h"
@@ -113,37 +112,6 @@ private:
     std::map<int32_t, std::unique_ptr<PlainEvents>> relays_;
 };
 
-// The host's error handler: records each report and, at the first one, does
-// what the case asks.
-struct HandlerLog {
-    std::vector<testing_support::Report> reports;
-    std::function<void()> atFirstReport;
-};
-
-class HookedHandler : public rt::Object {
-public:
-    explicit HookedHandler(std::shared_ptr<HandlerLog> log) : log_(std::move(log)) {}
-    const rt::ClassInfo& classInfo() const override {
-        static const rt::ClassInfo info{
-            "HookedHandler",
-            {{"ErrorHandlerMessageKw", 1, rt::CallKind::Method,
-              [](rt::Object& o, rt::Args& a) -> rt::Variant {
-                  auto& log = *rt::self<HookedHandler>(o).log_;
-                  rt::ObjectRef err = rt::toObject(a.at(1));
-                  log.reports.push_back({rt::toText(a.at(3)),
-                                         rt::toInt32(rt::callByName(err, "Number", rt::CallKind::PropertyGet)),
-                                         {}});
-                  if (log.reports.size() == 1 && log.atFirstReport) log.atFirstReport();
-                  return {};
-              },
-              testing_support::errorHandlerParams()}}};
-        return info;
-    }
-
-private:
-    std::shared_ptr<HandlerLog> log_;
-};
-
 rt::Ref<tree::ImageList> listWith(const std::vector<std::string>& keys) {
     auto list = rt::make<tree::ImageList>("some");
     for (const auto& key : keys)
@@ -214,13 +182,11 @@ protected:
         add("T", "CBt", TVSNodeStyle_CheckBoxoff, "Other item");
         w.tv->SetImageList(listWith(list));
 
-        auto log = std::make_shared<HandlerLog>();
-        if (hook) log->atFirstReport = [&] { hook(w); };
-        rt::ClassRegistration handler(basKwbrCommonA::ErrorHandlerProgId,
-                                      [log] { return rt::ObjectRef(rt::make<HookedHandler>(log)); });
+        testing_support::RecordingErrorHandler handler;
+        if (hook) handler.atFirstReport([&] { hook(w); });
         Outcome o;
         o.result = walk(w);
-        o.reports = log->reports;
+        o.reports = handler.reports();
         auto nodes = w.tv->Nodes();
         for (int32_t i = 1; i <= nodes->Count(); ++i) {
             auto n = nodes->Item(rt::Variant(i));
